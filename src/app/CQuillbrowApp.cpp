@@ -1,0 +1,155 @@
+#include "CQuillbrowApp.h"
+
+#include "CConfirmDlg.h"
+#include "CDefaultBrowser.h"
+#include "CFramePlacement.h"
+#include "CMainFrame.h"
+#include "CRegistry.h"
+#include "CStringIds.h"
+#include "CStringTable.h"
+
+#include <QApplication>
+
+Q_LOGGING_CATEGORY(lcStartup, "quillbrow.startup", QtWarningMsg)
+
+namespace {
+CQuillbrowApp *g_pApp = nullptr;
+constexpr int kMinimumEngineMajor = 4;
+} // namespace
+
+CQuillbrowApp *QuillbrowApp()
+{
+    return g_pApp;
+}
+
+CQuillbrowApp::CQuillbrowApp(const QList<QByteArray> &args, QObject *parent)
+    : QObject(parent)
+    , m_args(args)
+{
+    g_pApp = this;
+}
+
+CQuillbrowApp::~CQuillbrowApp()
+{
+    delete m_pMainWnd;
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+bool CQuillbrowApp::InitInstance()
+{
+    // The channel's message kinds stand in for the two registered message ids.
+    m_nFindInstanceMsg = InstanceChannel::Find;
+    m_nNavigateMsg = InstanceChannel::Navigate;
+
+    m_engineInfo.LoadEngineInfo();
+    if (m_engineInfo.m_nMajor < kMinimumEngineMajor) {
+        CConfirmDlg dlg(nullptr, LoadString(IDS_INVALID_ENGINE_VERSION), Mb::Ok | Mb::IconStop,
+                        false);
+        dlg.exec();
+        return false;
+    }
+
+    QCoreApplication::setOrganizationName(QStringLiteral("Tarvo"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillbrow"));
+    m_settings.Load();
+    m_bSettingsLoaded = true;
+
+    m_cmdInfo = ParseCommandLine(m_args);
+    for (const QString &option : std::as_const(m_cmdInfo.m_unknownOptions))
+        qWarning("quillbrow: unknown option %s, opening an empty window", qPrintable(option));
+
+    if (m_settings.MultipleInstance == 0 && HandOverToRunningCopy())
+        return false;
+
+    if (m_settings.CheckDefaultBrowser != 0)
+        CheckDefaultBrowser();
+
+    // The splash screen is not built yet: start-up behaves as with DisplaySplash 0.
+    m_bSplashDone = true;
+
+    m_pMainWnd = new CMainFrame(m_settings);
+    m_pMainWnd->setAttribute(Qt::WA_DeleteOnClose);
+    // Browser windows come next; until then a forwarded address is only reported.
+    connect(m_pMainWnd, &CMainFrame::openAddressRequested, this, [](const QString &address) {
+        qCDebug(lcStartup, "open requested: %s",
+                address.isEmpty() ? "\"\"" : qPrintable(address));
+    });
+    m_pInstanceServer = std::make_unique<CInstanceServer>(this);
+    if (!m_pInstanceServer->Listen())
+        qCInfo(lcStartup, "another copy owns the instance channel; this one takes no addresses");
+
+    PlaceMainFrame();
+    qCDebug(lcStartup, "main frame shown, pid %lld", QCoreApplication::applicationPid());
+    return true;
+}
+
+int CQuillbrowApp::ExitInstance()
+{
+    m_pInstanceServer.reset();
+    // The frame's destruction copies the last address and the maximized state into
+    // the settings, so it must go before they are saved.
+    delete m_pMainWnd;
+    if (m_bSettingsLoaded)
+        m_settings.Save();
+    return 0;
+}
+
+QString CQuillbrowApp::StartAddress() const
+{
+    return m_settings.GetStartPage(m_engineInfo.m_strStartPage);
+}
+
+bool CQuillbrowApp::HandOverToRunningCopy()
+{
+    CInstanceClient client;
+    if (!client.FindExistingInstance())
+        return false;
+    qCDebug(lcStartup, "handing over to the running copy %llu", client.FrameId());
+    if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen) {
+        QByteArray data = m_cmdInfo.m_strFileName.toUtf8();
+        data.append('\0');
+        if (client.SendCopyData(0, data) != 0)
+            client.SendNavigate();
+    } else {
+        client.SendNavigate();
+    }
+    return true;
+}
+
+void CQuillbrowApp::CheckDefaultBrowser()
+{
+    if (DefaultBrowser::IsDefaultBrowser())
+        return;
+    CConfirmDlg dlg(nullptr, LoadString(IDS_NOT_DEFAULT_BROWSER), Mb::YesNo | Mb::IconQuestion,
+                    true, QString(), QIcon(), LoadString(IDS_DONT_CHECK_ON_START));
+    const int answer = dlg.exec();
+    m_settings.CheckDefaultBrowser = dlg.ShowNextTime;
+    if (answer == IDYES)
+        DefaultBrowser::MakeDefaultBrowser();
+}
+
+void CQuillbrowApp::PlaceMainFrame()
+{
+    const QByteArray stored = GetProfileBinary(QStringLiteral("Settings"),
+                                               QStringLiteral("MainFramePosition"));
+    if (stored.isEmpty())
+        m_pMainWnd->show();
+    else
+        CFramePlacement::FromBytes(stored).Apply(m_pMainWnd);
+}
+
+quint64 CQuillbrowApp::OnFindInstance()
+{
+    return m_pMainWnd ? m_pMainWnd->OnFindInstance() : 0;
+}
+
+quint32 CQuillbrowApp::OnCopyData(quint32 nTag, const QByteArray &data)
+{
+    return m_pMainWnd ? m_pMainWnd->OnCopyData(nTag, data) : 0;
+}
+
+quint32 CQuillbrowApp::OnNavigate()
+{
+    return m_pMainWnd ? m_pMainWnd->OnNavigate() : 1;
+}

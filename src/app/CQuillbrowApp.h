@@ -1,0 +1,66 @@
+#pragma once
+
+#include "CCommandLine.h"
+#include "CEngineInfo.h"
+#include "CInstanceChannel.h"
+#include "CMainFrame.h"
+#include "CSettings.h"
+
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+
+#include <atomic>
+#include <memory>
+
+
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)
+
+// The application object: start-up, the single running copy, and the orderly exit.
+// It holds the settings and the engine information for the whole run; the other
+// subsystems reach them through QuillbrowApp().
+class CQuillbrowApp : public QObject, public IInstanceReceiver
+{
+    Q_OBJECT
+public:
+    // args: the arguments after the program name, Qt's own options taken out.
+    explicit CQuillbrowApp(const QList<QByteArray> &args, QObject *parent = nullptr);
+    ~CQuillbrowApp() override;
+
+    // True: run the event loop. False: end at once (then call ExitInstance).
+    bool InitInstance();
+    // Saves the settings when they were loaded; returns the exit code.
+    int ExitInstance();
+
+    CMainFrame *MainFrame() const { return m_pMainWnd; }
+    const CCommandLineInfo &CommandLine() const { return m_cmdInfo; }
+    CInstanceServer *InstanceServer() const { return m_pInstanceServer.get(); }
+
+    // The start page StartMode selects.
+    QString StartAddress() const;
+
+    std::atomic<bool> m_bSplashDone {true};
+    quint32 m_nFindInstanceMsg = 0;
+    quint32 m_nNavigateMsg = 0;
+    bool m_bClosingAll = false;
+    CEngineInfo m_engineInfo;
+    CSettings m_settings;
+
+    quint64 OnFindInstance() override;
+    quint32 OnCopyData(quint32 nTag, const QByteArray &data) override;
+    quint32 OnNavigate() override;
+
+private:
+    bool HandOverToRunningCopy();
+    void CheckDefaultBrowser();
+    void PlaceMainFrame();
+
+    QList<QByteArray> m_args;
+    CCommandLineInfo m_cmdInfo;
+    QPointer<CMainFrame> m_pMainWnd;
+    std::unique_ptr<CInstanceServer> m_pInstanceServer;
+    bool m_bSettingsLoaded = false;
+};
+
+// The one application object of the process; null before it is made.
+CQuillbrowApp *QuillbrowApp();

@@ -1,1 +1,35 @@
-int main() { return 0; }
+#include "CCommandLine.h"
+#include "CQuillbrowApp.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    // Answered before Qt looks for a display, so they work on a bare terminal.
+    if (WantsHelpOrVersion(argc, argv)) {
+        const CCommandLineInfo info = ParseCommandLine({argv + 1, argv + argc});
+        std::fputs(qPrintable(info.m_bShowHelp ? HelpText() : VersionText()), stdout);
+        return 0;
+    }
+
+    // Chromium's sandbox refuses to run as root.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        std::fputs("quillbrow: running as root, the web engine's sandbox is off\n", stderr);
+    }
+
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationVersion(QStringLiteral(QUILLBROW_VERSION));
+
+    // QApplication has taken its own options out of argv.
+    CQuillbrowApp app({argv + 1, argv + argc});
+    if (!app.InitInstance())
+        return app.ExitInstance();
+    const int code = QApplication::exec();
+    const int exitCode = app.ExitInstance();
+    return code != 0 ? code : exitCode;
+}
