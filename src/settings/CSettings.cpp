@@ -1,0 +1,199 @@
+#include "CSettings.h"
+
+#include "CAutoCloseList.h"
+#include "CErrorReport.h"
+#include "CRegistry.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+const QString kSection = QStringLiteral("Settings");
+const QString kAutoCloseKey = QStringLiteral("Settings\\AutoClose");
+const QString kAboutBlank = QStringLiteral("about:blank");
+
+QString AutoCloseValueName(int n)
+{
+    return QStringLiteral("url%1").arg(n);
+}
+
+// The reason the store cannot be written, for the error report. Trying the file
+// itself gives the system's own answer (a read-only file, a folder that is a file);
+// when that attempt unexpectedly works, access is what was refused.
+int StoreWriteError()
+{
+    const QByteArray path = QFile::encodeName(RegStorePath(ERegRoot::Program));
+    const bool bExisted = ::access(path.constData(), F_OK) == 0;
+    const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno != 0 ? errno : EACCES;
+    ::close(fd);
+    if (!bExisted)
+        ::unlink(path.constData());
+    return EACCES;
+}
+} // namespace
+
+CSettings::CSettings()
+{
+    SetDefaults();
+}
+
+CSettings::~CSettings() = default;
+
+void CSettings::SetDefaults()
+{
+    ActivateMode = 0;
+    DisplaySplash = 1;
+    CheckDefaultBrowser = 1;
+    MultipleInstance = 0;
+    ConfirmExitApp = 1;
+    ConfirmSynchronize = 1;
+    ConfirmCloseAll = 1;
+    ConfirmCloseAllEx = 1;
+    ConfirmUserClose = 1;
+    ConfirmClearAddress = 1;
+    ConfirmAddToAutoClose = 1;
+    ActivateNewWindow = 1;
+    OpenInNewWindow = 1;
+    StartMode = 2;
+    BlankPage = kAboutBlank;
+    LastVisited = kAboutBlank;
+    CustomHomepage = kAboutBlank;
+    MaximizeChild = 0;
+}
+
+// Each read falls back to the field itself, so a value missing from the store (or
+// unreadable) keeps what the record held. No range checks: a value this version does
+// not understand is interpreted where it is used and survives the next save.
+void CSettings::Load()
+{
+    auto readInt = [](const QString &name, int &field) {
+        field = GetProfileInt(kSection, name, field);
+    };
+    auto readString = [](const QString &name, QString &field) {
+        field = GetProfileString(kSection, name, field);
+    };
+
+    readInt(QStringLiteral("StartMode"), StartMode);
+    readInt(QStringLiteral("ActivateNewWindow"), ActivateNewWindow);
+    readString(QStringLiteral("LastVisited"), LastVisited);
+    readString(QStringLiteral("CustomHomepage"), CustomHomepage);
+    readInt(QStringLiteral("ConfirmExitApp"), ConfirmExitApp);
+    readInt(QStringLiteral("ConfirmCloseAll"), ConfirmCloseAll);
+    readInt(QStringLiteral("ConfirmCloseAllEx"), ConfirmCloseAllEx);
+    readInt(QStringLiteral("ConfirmSynchronize"), ConfirmSynchronize);
+    readInt(QStringLiteral("ConfirmUserClose"), ConfirmUserClose);
+    readInt(QStringLiteral("ConfirmClearAddress"), ConfirmClearAddress);
+    readInt(QStringLiteral("ConfirmAddToAutoClose"), ConfirmAddToAutoClose);
+    readInt(QStringLiteral("MaximizeChild"), MaximizeChild);
+    readInt(QStringLiteral("OpenInNewWindow"), OpenInNewWindow);
+    readInt(QStringLiteral("MultipleInstance"), MultipleInstance);
+    readInt(QStringLiteral("CheckDefaultBrowser"), CheckDefaultBrowser);
+    readInt(QStringLiteral("DisplaySplash"), DisplaySplash);
+    readInt(QStringLiteral("ActivateMode"), ActivateMode);
+
+    AutoCloseList.clear();
+    LoadAutoCloseList();
+}
+
+// Write failures of single values are not reported: the record stays intact in
+// memory and the next save tries again.
+void CSettings::Save()
+{
+    auto writeInt = [](const QString &name, int value) {
+        WriteProfileInt(kSection, name, value);
+    };
+    auto writeString = [](const QString &name, const QString &value) {
+        WriteProfileString(kSection, name, value);
+    };
+
+    writeInt(QStringLiteral("StartMode"), StartMode);
+    writeInt(QStringLiteral("ActivateNewWindow"), ActivateNewWindow);
+    writeString(QStringLiteral("LastVisited"), LastVisited);
+    writeString(QStringLiteral("CustomHomepage"), CustomHomepage);
+    writeInt(QStringLiteral("ConfirmExitApp"), ConfirmExitApp);
+    writeInt(QStringLiteral("ConfirmCloseAll"), ConfirmCloseAll);
+    writeInt(QStringLiteral("ConfirmCloseAllEx"), ConfirmCloseAllEx);
+    writeInt(QStringLiteral("ConfirmSynchronize"), ConfirmSynchronize);
+    writeInt(QStringLiteral("ConfirmUserClose"), ConfirmUserClose);
+    writeInt(QStringLiteral("ConfirmClearAddress"), ConfirmClearAddress);
+    writeInt(QStringLiteral("ConfirmAddToAutoClose"), ConfirmAddToAutoClose);
+    writeInt(QStringLiteral("MaximizeChild"), MaximizeChild);
+    writeInt(QStringLiteral("OpenInNewWindow"), OpenInNewWindow);
+    writeInt(QStringLiteral("MultipleInstance"), MultipleInstance);
+    writeInt(QStringLiteral("CheckDefaultBrowser"), CheckDefaultBrowser);
+    writeInt(QStringLiteral("DisplaySplash"), DisplaySplash);
+    writeInt(QStringLiteral("ActivateMode"), ActivateMode);
+
+    SaveAutoCloseList();
+}
+
+const QString &CSettings::GetStartPage(const QString &engineStartPage) const
+{
+    switch (StartMode) {
+    case 1:
+        return LastVisited;
+    case 2:
+        m_strEngineStartPage = engineStartPage;
+        return m_strEngineStartPage;
+    case 3:
+        return CustomHomepage;
+    default:
+        return BlankPage;
+    }
+}
+
+bool CSettings::IsAutoClose(const QString &address) const
+{
+    return AutoClose::IsAutoClose(AutoCloseList, address);
+}
+
+void CSettings::AddAutoClose(const QString &entry)
+{
+    AutoClose::AddAutoClose(AutoCloseList, entry);
+}
+
+// Reading stops at the first number without data, so entries after a gap are lost
+// by design: the list is always written without gaps.
+int CSettings::LoadAutoCloseList()
+{
+    int nRead = 0;
+    for (int n = 1;; ++n) {
+        // A value another tool stored as a terminated string arrives without its NUL:
+        // the terminator is no part of the address, and keeping it would stop the entry
+        // from matching or equalling the same address typed again.
+        QString entry;
+        if (RegReadString(ERegRoot::Program, kAutoCloseKey, AutoCloseValueName(n), entry) <= 0)
+            break;
+        AutoCloseList.append(entry);
+        ++nRead;
+    }
+    return nRead;
+}
+
+void CSettings::SaveAutoCloseList()
+{
+    // The key is replaced as a whole so that no value of a longer list survives.
+    RegDeleteKey(ERegRoot::Program, kAutoCloseKey);
+    if (AutoCloseList.isEmpty())
+        return;
+
+    if (!RegIsWritable(ERegRoot::Program)) {
+        // The list in memory stays intact; the next successful save stores it.
+        ShowSystemError(StoreWriteError());
+        return;
+    }
+
+    int n = 1;
+    for (const QString &entry : std::as_const(AutoCloseList)) {
+        if (entry.isEmpty())
+            continue;
+        RegWriteString(ERegRoot::Program, kAutoCloseKey, AutoCloseValueName(n), entry);
+        ++n;
+    }
+}
