@@ -3,6 +3,7 @@
 // The per-user registry of this program, kept in QSettings files in native (INI)
 // format. Subkeys are written with backslashes as on the original platform
 // ("Settings\\AutoClose") and map to QSettings groups ("Settings/AutoClose").
+// Names are case-sensitive, as QSettings keys are on this platform.
 
 #include <QByteArray>
 #include <QString>
@@ -12,16 +13,22 @@ enum class ERegRoot {
     Engine, // the engine's own per-user keys: $XDG_CONFIG_HOME/Tarvo/QuillbrowEngine.conf
 };
 
+// INI keys cannot be empty, so a key's default (unnamed) value is stored under this
+// name. The leading dot keeps it apart from every value name the program uses.
+inline const QString kRegDefaultValueName = QStringLiteral(".default");
+
 // Reads a string value into out and returns its stored size in bytes (UTF-8),
 // 0 on any failure (missing key or value, unreadable store), leaving out untouched.
 // An empty or null name reads the key's default value. A terminating NUL that
 // another tool stored with the value is counted in the size but not kept in out.
+// An empty value returns 0 too, with out emptied.
+// A list (an unquoted value with commas, as another tool may write it) reads as
+// its items joined by ", "; a value with no text form is a failure.
 qint64 RegReadString(ERegRoot root, const QString &subkey, const QString &name, QString &out);
 
 // Writes text (no terminator) as the named value, creating the key when needed.
 // Returns false when the store cannot be written.
-bool RegWriteString(ERegRoot root, const QString &subkey, const QString &name,
-                    const QString &text);
+bool RegWriteString(ERegRoot root, const QString &subkey, const QString &name, const QString &text);
 
 // Deletes a key with all its values and subkeys. Returns false when it did not exist
 // or the store cannot be written.
@@ -45,3 +52,14 @@ bool WriteProfileBinary(const QString &section, const QString &entry, const QByt
 
 // Path of the file behind a root, for messages and tests.
 QString RegStorePath(ERegRoot root);
+
+// A store file that QSettings cannot parse (status FormatError) is broken. Every
+// read treats a broken store as empty. QSettings itself would rewrite such a file on
+// the next write, keeping whatever junk happened to parse as keys; instead the first
+// write through this layer renames it to "<file>.broken" (replacing an older one)
+// and starts a clean file. Callers that want to tell the user before that happens
+// ask RegStoreIsBroken and may set the file aside themselves.
+bool RegStoreIsBroken(ERegRoot root);
+// Renames a broken store to "<file>.broken". Returns false, touching nothing, when
+// the store is not broken or the rename fails.
+bool RegSetAsideBroken(ERegRoot root);
