@@ -1,0 +1,332 @@
+#include "CDefaultBrowser.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <optional>
+
+namespace {
+
+const QString kDefaultGroup = QStringLiteral("Default Applications");
+const QString kDesktopEntryGroup = QStringLiteral("Desktop Entry");
+const QString kMimeAppsName = QStringLiteral("mimeapps.list");
+
+struct CKeyValue
+{
+    QString key;
+    QString value;
+};
+
+// "[Group]" -> "Group"; nothing for any other line.
+std::optional<QString> groupHeader(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.size() < 2 || !trimmed.startsWith(u'[') || !trimmed.endsWith(u']'))
+        return std::nullopt;
+    return trimmed.sliced(1, trimmed.size() - 2);
+}
+
+// A "key=value" line; blanks around the equals sign do not count. Comments, blank
+// lines and anything else without an equals sign give nothing.
+std::optional<CKeyValue> keyValue(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
+        return std::nullopt;
+    const qsizetype eq = trimmed.indexOf(u'=');
+    if (eq <= 0)
+        return std::nullopt;
+    return CKeyValue {trimmed.first(eq).trimmed(), trimmed.sliced(eq + 1).trimmed()};
+}
+
+// The desktop entry string escapes, applied to a whole value.
+QString escapeValue(const QString &value)
+{
+    QString escaped;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'\\')
+            escaped += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            escaped += QStringLiteral("\\n");
+        else if (c == u'\t')
+            escaped += QStringLiteral("\\t");
+        else if (c == u'\r')
+            escaped += QStringLiteral("\\r");
+        else if (c == u' ' && i == 0)
+            escaped += QStringLiteral("\\s");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+QString unescapeValue(const QString &value)
+{
+    QString text;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\\' || i + 1 == value.size()) {
+            text += value[i];
+            continue;
+        }
+        const QChar next = value[++i];
+        if (next == u's')
+            text += u' ';
+        else if (next == u'n')
+            text += u'\n';
+        else if (next == u't')
+            text += u'\t';
+        else if (next == u'r')
+            text += u'\r';
+        else if (next == u'\\')
+            text += u'\\';
+        else
+            text += QLatin1Char('\\') + next;
+    }
+    return text;
+}
+
+// The program as the first argument of an Exec line: quoted only when it holds a
+// character the desktop entry rules reserve, a literal "%" doubled so that it is not
+// taken for a field code.
+QString execProgram(const QString &path)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    QString program = path;
+    program.replace(u'%', QStringLiteral("%%"));
+    bool quote = false;
+    for (const QChar c : program)
+        quote = quote || reserved.contains(c);
+    if (!quote)
+        return program;
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : program) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        quoted += c;
+    }
+    return quoted + u'"';
+}
+
+// The Exec of the main group of a desktop file, unescaped; actions have their own.
+std::optional<QString> desktopExec(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    QString group;
+    for (const QString &line : lines) {
+        if (const auto header = groupHeader(line)) {
+            group = *header;
+            continue;
+        }
+        if (group != kDesktopEntryGroup)
+            continue;
+        const auto entry = keyValue(line);
+        if (entry && entry->key == QStringLiteral("Exec"))
+            return unescapeValue(entry->value);
+    }
+    return std::nullopt;
+}
+
+QString mimeAppsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QLatin1Char('/') + kMimeAppsName;
+}
+
+// mimeapps.list is read and written as Latin-1: every byte maps to one character and
+// back, so lines in any encoding survive untouched, and what this program reads or
+// adds (group names, MIME types, its own desktop id) is ASCII.
+std::optional<QByteArray> readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QByteArray();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    // A dotfile manager may keep mimeapps.list as a link; replacing the link with a
+    // plain file would detach it from the user's copy.
+    const QFileInfo info(path);
+    QSaveFile file(info.isSymLink() ? info.symLinkTarget() : path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString desktopEntry(const QString &command)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Quillbrow\n"
+                          "Exec=%1\n"
+                          "MimeType=%2;\n"
+                          "Categories=Network;WebBrowser;\n"
+                          "Terminal=false\n")
+        .arg(escapeValue(command), DefaultBrowser::ClaimedMimeTypes().join(u';'));
+}
+
+void refreshDesktopDatabase(const QString &applicationsDir)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
+    if (!tool.isEmpty())
+        QProcess::startDetached(tool, {applicationsDir});
+}
+
+} // namespace
+
+namespace DefaultBrowser {
+
+QStringList ClaimedMimeTypes()
+{
+    return {QStringLiteral("text/html"), QStringLiteral("x-scheme-handler/http"),
+            QStringLiteral("x-scheme-handler/https"), QStringLiteral("x-scheme-handler/ftp"),
+            QStringLiteral("x-scheme-handler/gopher")};
+}
+
+QString BuildOpenCommand(const QString &programPath)
+{
+    const QString path
+        = programPath.isEmpty() ? QCoreApplication::applicationFilePath() : programPath;
+    return execProgram(path) + QStringLiteral(" %u");
+}
+
+bool IsDefaultBrowser(const QString &programPath)
+{
+    const auto mimeApps = readFile(mimeAppsPath());
+    if (!mimeApps
+        || DefaultForType(QString::fromLatin1(*mimeApps), ClaimedMimeTypes().constFirst())
+            != kDesktopId)
+        return false;
+    const QString desktopFile
+        = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, kDesktopId);
+    if (desktopFile.isEmpty())
+        return false;
+    const auto exec = desktopExec(desktopFile);
+    return exec && QString::compare(*exec, BuildOpenCommand(programPath), Qt::CaseInsensitive) == 0;
+}
+
+bool MakeDefaultBrowser(const QString &programPath)
+{
+    const QString applicationsDir
+        = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    // A default naming a desktop file that is not there would leave the user with no
+    // working browser at all, so the defaults are only claimed once the file is written.
+    if (applicationsDir.isEmpty() || !QDir().mkpath(applicationsDir)
+        || !writeFile(applicationsDir + QLatin1Char('/') + kDesktopId,
+                      desktopEntry(BuildOpenCommand(programPath)).toUtf8()))
+        return false;
+
+    const QString path = mimeAppsPath();
+    const auto old = readFile(path);
+    bool ok = old && QDir().mkpath(QFileInfo(path).absolutePath());
+    if (ok) {
+        const QByteArray updated
+            = UpdateMimeApps(QString::fromLatin1(*old), ClaimedMimeTypes(), kDesktopId).toLatin1();
+        ok = updated == *old || writeFile(path, updated);
+    }
+    refreshDesktopDatabase(applicationsDir);
+    return ok;
+}
+
+QString UpdateMimeApps(const QString &content, const QStringList &types, const QString &desktopId)
+{
+    const bool finalNewline = content.endsWith(u'\n');
+    QStringList lines = content.split(u'\n');
+    if (content.isEmpty() || finalNewline)
+        lines.removeLast();
+
+    const QString value = desktopId + u';';
+    QList<bool> done(types.size(), false);
+    QString group;
+    bool inFirstGroup = false;
+    qsizetype insertAt = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (const auto header = groupHeader(lines[i])) {
+            group = *header;
+            inFirstGroup = group == kDefaultGroup && insertAt < 0;
+            if (inFirstGroup)
+                insertAt = i + 1;
+            continue;
+        }
+        if (group != kDefaultGroup)
+            continue;
+        const auto entry = keyValue(lines[i]);
+        if (!entry)
+            continue;
+        if (inFirstGroup)
+            insertAt = i + 1;
+        for (qsizetype t = 0; t < types.size(); ++t) {
+            if (QString::compare(entry->key, types[t], Qt::CaseInsensitive) != 0)
+                continue;
+            const bool crlf = lines[i].endsWith(u'\r');
+            lines[i] = types[t] + u'=' + value;
+            if (crlf)
+                lines[i] += u'\r';
+            done[t] = true;
+            break;
+        }
+    }
+
+    QStringList added;
+    for (qsizetype t = 0; t < types.size(); ++t) {
+        if (!done[t])
+            added += types[t] + u'=' + value;
+    }
+    bool endsWithAdded = false;
+    if (!added.isEmpty()) {
+        if (insertAt < 0) {
+            if (!lines.isEmpty() && !lines.constLast().trimmed().isEmpty())
+                lines += QString();
+            lines += u'[' + kDefaultGroup + u']';
+            insertAt = lines.size();
+        }
+        endsWithAdded = insertAt == lines.size();
+        for (qsizetype a = 0; a < added.size(); ++a)
+            lines.insert(insertAt + a, added[a]);
+    }
+
+    QString result = lines.join(u'\n');
+    if (finalNewline || endsWithAdded)
+        result += u'\n';
+    return result;
+}
+
+QString DefaultForType(const QString &content, const QString &type)
+{
+    QString group;
+    for (const QString &line : content.split(u'\n')) {
+        if (const auto header = groupHeader(line)) {
+            group = *header;
+            continue;
+        }
+        if (group != kDefaultGroup)
+            continue;
+        const auto entry = keyValue(line);
+        if (!entry || QString::compare(entry->key, type, Qt::CaseInsensitive) != 0)
+            continue;
+        for (const QString &id : entry->value.split(u';')) {
+            if (!id.trimmed().isEmpty())
+                return id.trimmed();
+        }
+        return {};
+    }
+    return {};
+}
+
+} // namespace DefaultBrowser

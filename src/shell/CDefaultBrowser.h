@@ -28,8 +28,7 @@ bool MakeDefaultBrowser(const QString &programPath = QString());
 
 // Pure helpers, exposed for tests: the text of mimeapps.list with each type's
 // default in [Default Applications] set to desktopId, every other line kept.
-QString UpdateMimeApps(const QString &content, const QStringList &types,
-                       const QString &desktopId);
+QString UpdateMimeApps(const QString &content, const QStringList &types, const QString &desktopId);
 // The first desktop id listed as the default of type, empty when none.
 QString DefaultForType(const QString &content, const QString &type);
 } // namespace DefaultBrowser
