@@ -72,8 +72,7 @@ bool CQuillbrowApp::InitInstance()
     m_pMainWnd->setAttribute(Qt::WA_DeleteOnClose);
     // Browser windows come next; until then a forwarded address is only reported.
     connect(m_pMainWnd, &CMainFrame::openAddressRequested, this, [](const QString &address) {
-        qCDebug(lcStartup, "open requested: %s",
-                address.isEmpty() ? "\"\"" : qPrintable(address));
+        qCDebug(lcStartup, "open requested: %s", address.isEmpty() ? "\"\"" : qPrintable(address));
     });
     m_pInstanceServer = std::make_unique<CInstanceServer>(this);
     if (!m_pInstanceServer->Listen())
@@ -88,8 +87,12 @@ int CQuillbrowApp::ExitInstance()
 {
     m_pInstanceServer.reset();
     // The frame's destruction copies the last address and the maximized state into
-    // the settings, so it must go before they are saved.
-    delete m_pMainWnd;
+    // the settings, so it must go before they are saved. A frame still open here
+    // (the event loop ended some other way) is closed first so its placement is kept.
+    if (m_pMainWnd) {
+        m_pMainWnd->close();
+        delete m_pMainWnd;
+    }
     if (m_bSettingsLoaded)
         m_settings.Save();
     return 0;
@@ -131,8 +134,8 @@ void CQuillbrowApp::CheckDefaultBrowser()
 
 void CQuillbrowApp::PlaceMainFrame()
 {
-    const QByteArray stored = GetProfileBinary(QStringLiteral("Settings"),
-                                               QStringLiteral("MainFramePosition"));
+    const QByteArray stored
+        = GetProfileBinary(QStringLiteral("Settings"), QStringLiteral("MainFramePosition"));
     if (stored.isEmpty())
         m_pMainWnd->show();
     else

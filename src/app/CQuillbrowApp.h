@@ -13,7 +13,6 @@
 #include <atomic>
 #include <memory>
 
-
 Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 
 // The application object: start-up, the single running copy, and the orderly exit.

@@ -11,7 +11,7 @@
 namespace {
 std::array<qint32 *, 11> Fields(CFramePlacement &p)
 {
-    return {&p.length, &p.flags, &p.showCmd, &p.minX, &p.minY, &p.maxX,
+    return {&p.length, &p.flags, &p.showCmd, &p.minX,  &p.minY,  &p.maxX,
             &p.maxY,   &p.left,  &p.top,     &p.right, &p.bottom};
 }
 
@@ -69,8 +69,8 @@ CFramePlacement CFramePlacement::Capture(const QWidget *pFrame)
         p.showCmd = Minimized;
     else
         p.showCmd = Normal;
-    const QRect normal = pFrame->normalGeometry().isValid() ? pFrame->normalGeometry()
-                                                            : pFrame->geometry();
+    const QRect normal
+        = pFrame->normalGeometry().isValid() ? pFrame->normalGeometry() : pFrame->geometry();
     p.SetNormalRect(normal);
     return p;
 }

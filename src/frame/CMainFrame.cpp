@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QStatusBar>
-#include <QStringDecoder>
 
 namespace {
 const QString kSettingsSection = QStringLiteral("Settings");
@@ -21,7 +20,9 @@ constexpr int kIdReady = 57345;
 // continuation byte, a truncated sequence, an overlong form or a surrogate).
 qsizetype Utf8SequenceLength(const QByteArray &text, qsizetype i)
 {
-    const auto at = [&](qsizetype k) { return uchar(text[k]); };
+    const auto at = [&](qsizetype k) {
+        return uchar(text[k]);
+    };
     const uchar c = at(i);
     if (c < 0x80)
         return 1;
@@ -110,23 +111,20 @@ QString CMainFrame::DecodeAddress(const QByteArray &bytes)
 {
     const qsizetype nul = bytes.indexOf('\0');
     const QByteArray text = nul < 0 ? bytes : bytes.left(nul);
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString out = decoder(text);
-    if (!decoder.hasError())
-        return out;
-
-    out.clear();
+    QString out;
+    qsizetype runStart = 0;
     qsizetype i = 0;
     while (i < text.size()) {
         const qsizetype len = Utf8SequenceLength(text, i);
         if (len > 0) {
-            out += QString::fromUtf8(text.constData() + i, len);
             i += len;
-        } else {
-            out += QStringLiteral("%%1").arg(uint(uchar(text[i])), 2, 16, QLatin1Char('0')).toUpper();
-            ++i;
+            continue;
         }
+        out += QString::fromUtf8(text.constData() + runStart, i - runStart);
+        out += QStringLiteral("%%1").arg(uint(uchar(text[i])), 2, 16, QLatin1Char('0')).toUpper();
+        runStart = ++i;
     }
+    out += QString::fromUtf8(text.constData() + runStart, text.size() - runStart);
     return out;
 }
 

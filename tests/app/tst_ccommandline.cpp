@@ -22,16 +22,16 @@ void TestCCommandLine::parse_data()
     QTest::newRow("nothing: start page") << L {} << int(CCommandLineInfo::FileNew) << QString();
     QTest::newRow("address") << L {"http://example.org/"} << int(CCommandLineInfo::FileOpen)
                              << u"http://example.org/"_qs;
-    QTest::newRow("first plain argument wins") << L {"a.example", "b.example"}
-                                               << int(CCommandLineInfo::FileOpen) << u"a.example"_qs;
-    QTest::newRow("unknown option: empty window") << L {"--private"} << int(CCommandLineInfo::Nothing)
-                                                  << QString();
-    QTest::newRow("unknown option and address") << L {"--private", "x.example"}
-                                                << int(CCommandLineInfo::FileOpen) << u"x.example"_qs;
-    QTest::newRow("after -- a dash is an address") << L {"--", "-x"} << int(CCommandLineInfo::FileOpen)
-                                                   << u"-x"_qs;
-    QTest::newRow("empty and blank arguments skipped") << L {"", "  "} << int(CCommandLineInfo::FileNew)
-                                                       << QString();
+    QTest::newRow("first plain argument wins")
+        << L {"a.example", "b.example"} << int(CCommandLineInfo::FileOpen) << u"a.example"_qs;
+    QTest::newRow("unknown option: empty window")
+        << L {"--private"} << int(CCommandLineInfo::Nothing) << QString();
+    QTest::newRow("unknown option and address")
+        << L {"--private", "x.example"} << int(CCommandLineInfo::FileOpen) << u"x.example"_qs;
+    QTest::newRow("after -- a dash is an address")
+        << L {"--", "-x"} << int(CCommandLineInfo::FileOpen) << u"-x"_qs;
+    QTest::newRow("empty and blank arguments skipped")
+        << L {"", "  "} << int(CCommandLineInfo::FileNew) << QString();
     QTest::newRow("not UTF-8") << L {"http://h/\xfe"} << int(CCommandLineInfo::FileOpen)
                                << u"http://h/%FE"_qs;
 }

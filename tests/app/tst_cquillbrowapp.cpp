@@ -35,6 +35,8 @@ private:
 void TestCQuillbrowApp::init()
 {
     QDir(QFileInfo(ConfigFile()).absolutePath()).removeRecursively();
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_qs);
+    QDir(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_qs).removeRecursively();
     CEngineInfo::ClearVersionOverride();
     CConfirmDlg::ClearNextAnswers();
 }
@@ -127,8 +129,8 @@ void TestCQuillbrowApp::valuesKeptAsReadAcrossARun()
     QCOMPARE(GetProfileInt(u"Settings"_qs, u"ActivateMode"_qs, -1), 5);
     QCOMPARE(GetProfileInt(u"Settings"_qs, u"MaximizeChild"_qs, -1), 1);
     QCOMPARE(GetProfileString(u"Settings"_qs, u"LastVisited"_qs), u"http://last.example/"_qs);
-    const CFramePlacement placement = CFramePlacement::FromBytes(
-        GetProfileBinary(u"Settings"_qs, u"MainFramePosition"_qs));
+    const CFramePlacement placement
+        = CFramePlacement::FromBytes(GetProfileBinary(u"Settings"_qs, u"MainFramePosition"_qs));
     QCOMPARE(placement.length, 44);
 }
 

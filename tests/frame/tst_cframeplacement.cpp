@@ -1,8 +1,8 @@
 #include "CFramePlacement.h"
 #include "CMainFrame.h"
 
-#include <QtTest>
 #include <QWidget>
+#include <QtTest>
 
 class TestCFramePlacement : public QObject
 {
@@ -50,9 +50,11 @@ void TestCFramePlacement::storedValueOfAnySize_data()
     const QByteArray full = p.ToBytes();
     QTest::newRow("empty") << QByteArray() << 0 << 0;
     QTest::newRow("short: missing fields are zero") << full.left(12) << 3 << 0;
-    QTest::newRow("long: only the first 44 bytes count") << full + QByteArray(20, '\x7f') << 3 << 480;
-    QTest::newRow("garbage") << QByteArray("not a placement at all, just text!!!!!!!!!!!!!!!!") << 0x61206120
-                             << 0x21212121;
+    QTest::newRow("long: only the first 44 bytes count")
+        << full + QByteArray(20, '\x7f') << 3 << 480;
+    const QByteArray garbage("not a placement at all, just some text: nothing fits");
+    QTest::newRow("garbage") << garbage << qFromLittleEndian<qint32>(garbage.constData() + 8)
+                             << qFromLittleEndian<qint32>(garbage.constData() + 40);
 }
 
 void TestCFramePlacement::storedValueOfAnySize()
@@ -78,8 +80,8 @@ void TestCFramePlacement::applyShowsTheStoredState_data()
     QTest::newRow("maximized ignores the rectangle") << 3 << onScreen << true << false;
     QTest::newRow("hidden still shows") << 0 << onScreen << false << true;
     QTest::newRow("empty rectangle is not applied") << 1 << QRect(40, 50, 0, 0) << false << false;
-    QTest::newRow("rectangle off every screen") << 1 << QRect(-90000, -90000, 400, 300) << false
-                                                << false;
+    QTest::newRow("rectangle off every screen")
+        << 1 << QRect(-90000, -90000, 400, 300) << false << false;
 }
 
 void TestCFramePlacement::applyShowsTheStoredState()
@@ -115,7 +117,9 @@ void TestCFramePlacement::decodeAddress_data()
     QTest::newRow("cut at NUL") << QByteArray("http://a/\0http://b/", 19) << u"http://a/"_qs;
     QTest::newRow("only NUL") << QByteArray(1, '\0') << QString();
     QTest::newRow("multibyte kept") << QByteArray("http://ä.example/€") << u"http://ä.example/€"_qs;
-    QTest::newRow("invalid byte escaped") << QByteArray("/tmp/a\xff" "b") << u"/tmp/a%FFb"_qs;
+    QTest::newRow("invalid byte escaped") << QByteArray("/tmp/a\xff"
+                                                        "b")
+                                          << u"/tmp/a%FFb"_qs;
     QTest::newRow("overlong form escaped") << QByteArray("a\xc0\x80") << u"a%C0%80"_qs;
     QTest::newRow("surrogate escaped") << QByteArray("\xed\xa0\x80") << u"%ED%A0%80"_qs;
     QTest::newRow("truncated at end") << QByteArray("x\xe2\x82") << u"x%E2%82"_qs;
