@@ -14,8 +14,6 @@
 
 namespace {
 
-// A partial frame left hanging this long means the peer is stuck or hostile.
-constexpr int kIdleTimeoutMs = 10000;
 // How long a live copy gets to accept a probe before its socket counts as stale.
 constexpr int kProbeTimeoutMs = 1000;
 // Replies are 4 or 8 bytes; anything much longer is not from our server.
@@ -58,10 +56,11 @@ QString InstanceChannel::ServerPath()
     return QDir(QDir::tempPath()).filePath(name);
 }
 
-CInstanceServer::CInstanceServer(IInstanceReceiver *pReceiver, QObject *parent)
+CInstanceServer::CInstanceServer(IInstanceReceiver *pReceiver, QObject *parent, int nIdleTimeoutMs)
     : QObject(parent)
     , m_pReceiver(pReceiver)
     , m_pServer(new QLocalServer(this))
+    , m_nIdleTimeoutMs(nIdleTimeoutMs)
 {
     m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_pServer, &QLocalServer::newConnection, this, &CInstanceServer::OnNewConnection);
@@ -113,7 +112,8 @@ void CInstanceServer::OnNewConnection()
 
         auto *pIdle = new QTimer(pSocket);
         pIdle->setSingleShot(true);
-        pIdle->setInterval(kIdleTimeoutMs);
+        // A partial frame left hanging this long means the peer is stuck or hostile.
+        pIdle->setInterval(m_nIdleTimeoutMs);
         connect(pIdle, &QTimer::timeout, this, [this, pSocket] {
             if (!m_buffers.value(pSocket).isEmpty())
                 emit clientDropped(QStringLiteral("timed out inside a frame"));

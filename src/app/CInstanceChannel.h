@@ -41,7 +41,9 @@ class CInstanceServer : public QObject
 {
     Q_OBJECT
 public:
-    explicit CInstanceServer(IInstanceReceiver *pReceiver, QObject *parent = nullptr);
+    // nIdleTimeoutMs: how long a partial frame may hang before its client is dropped.
+    explicit CInstanceServer(IInstanceReceiver *pReceiver, QObject *parent = nullptr,
+                             int nIdleTimeoutMs = 10000);
     ~CInstanceServer() override;
 
     // Listens on path (ServerPath() when empty). A socket file that nothing answers
@@ -63,6 +65,7 @@ private:
 
     IInstanceReceiver *m_pReceiver;
     QLocalServer *m_pServer;
+    int m_nIdleTimeoutMs;
     QHash<QLocalSocket *, QByteArray> m_buffers;
 };
 

@@ -1,9 +1,12 @@
 #include "CQuillbrowApp.h"
 
+#include "CChildFrame.h"
 #include "CConfirmDlg.h"
 #include "CDefaultBrowser.h"
 #include "CFramePlacement.h"
 #include "CMainFrame.h"
+#include "CQuillbrowDoc.h"
+#include "CQuillbrowView.h"
 #include "CRegistry.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
@@ -78,6 +81,7 @@ bool CQuillbrowApp::InitInstance()
     if (!m_pInstanceServer->Listen())
         qCInfo(lcStartup, "another copy owns the instance channel; this one takes no addresses");
 
+    OpenFirstWindow();
     PlaceMainFrame();
     qCDebug(lcStartup, "main frame shown, pid %lld", QCoreApplication::applicationPid());
     return true;
@@ -96,6 +100,28 @@ int CQuillbrowApp::ExitInstance()
     if (m_bSettingsLoaded)
         m_settings.Save();
     return 0;
+}
+
+CQuillbrowView *CQuillbrowApp::CreateNewWindow(bool bShow, bool bAddTab)
+{
+    return m_pMainWnd ? m_pMainWnd->CreateNewWindow(bShow, bAddTab) : nullptr;
+}
+
+void CQuillbrowApp::OpenFirstWindow()
+{
+    CQuillbrowView *view = CreateNewWindow(true, true);
+    if (!view)
+        return;
+    if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
+        const QString address = StartAddress();
+        // An engine without a start page leaves the window empty.
+        if (!address.isEmpty())
+            view->Navigate2(address);
+    } else if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen) {
+        view->GetDocument()->OnOpenDocument(m_cmdInfo.m_strFileName);
+    }
+    if (CChildFrame *frame = view->GetParentFrame())
+        frame->ActivateFrame(m_settings.MaximizeChild != 0 ? 3 : 1);
 }
 
 QString CQuillbrowApp::StartAddress() const

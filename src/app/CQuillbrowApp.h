@@ -32,6 +32,8 @@ public:
     int ExitInstance();
 
     CMainFrame *MainFrame() const { return m_pMainWnd; }
+    // Makes a browser window in the main frame; null when there is no frame.
+    CQuillbrowView *CreateNewWindow(bool bShow, bool bAddTab);
     const CCommandLineInfo &CommandLine() const { return m_cmdInfo; }
     CInstanceServer *InstanceServer() const { return m_pInstanceServer.get(); }
 
@@ -53,6 +55,7 @@ private:
     bool HandOverToRunningCopy();
     void CheckDefaultBrowser();
     void PlaceMainFrame();
+    void OpenFirstWindow();
 
     QList<QByteArray> m_args;
     CCommandLineInfo m_cmdInfo;

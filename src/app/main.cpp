@@ -21,6 +21,8 @@ int main(int argc, char **argv)
         std::fputs("quillbrow: running as root, the web engine's sandbox is off\n", stderr);
     }
 
+    // Qt WebEngine shares its GL contexts with the widgets; this must precede QApplication.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qapp(argc, argv);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationVersion(QStringLiteral(QUILLBROW_VERSION));

@@ -1,14 +1,21 @@
 #include "CMainFrame.h"
 
+#include "CBrowserWindow.h"
+#include "CChildFrame.h"
 #include "CFramePlacement.h"
+#include "CQuillbrowDoc.h"
+#include "CQuillbrowView.h"
 #include "CRegistry.h"
 #include "CSettings.h"
 #include "CStringTable.h"
+#include "CWebEngine.h"
+#include "CWindowsBar.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 namespace {
 const QString kSettingsSection = QStringLiteral("Settings");
@@ -55,11 +62,22 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
     : QMainWindow(parent)
     , m_settings(settings)
     , m_pMdiArea(new QMdiArea(this))
+    , m_pWindowsBar(new CWindowsBar(this))
+    , m_engineFactory([] { return std::make_unique<CWebEngine>(); })
 {
     setWindowTitle(LoadString(kIdAppTitle));
     setObjectName(QStringLiteral("MainFrame"));
     m_pMdiArea->setObjectName(QStringLiteral("MdiArea"));
-    setCentralWidget(m_pMdiArea);
+    m_pWindowsBar->setObjectName(QStringLiteral("WindowsBar"));
+    m_pWindowsBar->SetActiveChildMaximizedQuery([this] { return IsActiveChildMaximized(); });
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_pWindowsBar);
+    layout->addWidget(m_pMdiArea, 1);
+    setCentralWidget(central);
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
     m_bChildMaximized = m_settings.MaximizeChild != 0;
     const QString ready = LoadString(kIdReady);
     SetStatusText(ready.isEmpty() ? QStringLiteral("Ready") : ready);
@@ -70,6 +88,116 @@ CMainFrame::~CMainFrame()
 {
     m_settings.MaximizeChild = m_bChildMaximized ? 1 : 0;
     m_settings.LastVisited = m_strLastAddress;
+    // Windows go before the bar they have tabs in.
+    m_bLastAddressFrozen = true;
+    disconnect(m_pMdiArea, nullptr, this, nullptr);
+    const auto windows = m_pMdiArea->subWindowList();
+    for (QMdiSubWindow *window : windows)
+        delete window;
+}
+
+CQuillbrowView *CMainFrame::GetActiveHtmlView() const
+{
+    auto *frame = qobject_cast<CChildFrame *>(m_pMdiArea->currentSubWindow());
+    return frame && frame->isVisible() ? frame->GetActiveView() : nullptr;
+}
+
+bool CMainFrame::IsActiveChildMaximized() const
+{
+    QMdiSubWindow *child = m_pMdiArea->currentSubWindow();
+    return child && child->isMaximized();
+}
+
+void CMainFrame::SetAddressText(const QString &strAddress, bool bForce)
+{
+    Q_UNUSED(bForce);
+    if (strAddress.isEmpty())
+        return;
+    m_strAddressText = strAddress;
+}
+
+void CMainFrame::PlayAnimation(bool bPlay)
+{
+    m_bAnimationPlaying = bPlay;
+}
+
+void CMainFrame::SetLastAddress(const QString &address)
+{
+    if (!m_bLastAddressFrozen && !address.isEmpty())
+        m_strLastAddress = address;
+}
+
+void CMainFrame::AddTypedAddress(const QString &strAddress)
+{
+    m_typedAddresses.prepend(strAddress);
+}
+
+void CMainFrame::OnDocumentTitleChanged()
+{
+    UpdateFrameTitle();
+}
+
+void CMainFrame::UpdateFrameTitle()
+{
+    const CQuillbrowView *view = GetActiveHtmlView();
+    const QString title = view ? view->DocumentTitle() : QString();
+    const QString app = LoadString(kIdAppTitle);
+    setWindowTitle(title.isEmpty() ? app : app + QLatin1String(" - ") + title);
+}
+
+CQuillbrowView *CMainFrame::CreateNewWindow(bool bShow, bool bAddTab)
+{
+    return CreateBrowserWindow(this, bShow, bAddTab, m_engineFactory());
+}
+
+void CMainFrame::PostCloseActiveWindow()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (CQuillbrowView *view = GetActiveHtmlView())
+                view->GetDocument()->OnCloseDocument();
+        },
+        Qt::QueuedConnection);
+}
+
+void CMainFrame::SignalSplashDone()
+{
+    if (m_fnSplashDone)
+        m_fnSplashDone();
+}
+
+void CMainFrame::NavigateActiveView(const QString &strAddress, bool bTyped)
+{
+    if (CQuillbrowView *view = GetActiveHtmlView()) {
+        view->m_bTypedNavigation = bTyped;
+        view->Navigate2(strAddress);
+    }
+}
+
+QList<CQuillbrowView *> CMainFrame::Views() const
+{
+    QList<CQuillbrowView *> views;
+    const auto windows = m_pMdiArea->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *window : windows) {
+        if (auto *frame = qobject_cast<CChildFrame *>(window))
+            views.append(frame->GetActiveView());
+    }
+    return views;
+}
+
+void CMainFrame::OnSubWindowActivated(QMdiSubWindow *pWindow)
+{
+    // QMdiArea reports null when the whole frame loses the focus; the current child
+    // stays the active window then.
+    if (!pWindow || pWindow == m_pActiveChild)
+        return;
+    m_pActiveChild = pWindow;
+    if (auto *frame = qobject_cast<CChildFrame *>(pWindow)) {
+        if (frame->isVisible())
+            frame->GetActiveView()->OnActivateView(true);
+    }
+    UpdateFrameTitle();
 }
 
 void CMainFrame::SetStatusText(const QString &text)
@@ -99,6 +227,13 @@ quint32 CMainFrame::OnNavigate()
 {
     const QString address = m_strPendingAddress;
     m_strPendingAddress.clear();
+    if (!address.isEmpty()) {
+        CQuillbrowView *view = m_settings.OpenInNewWindow == 0 ? GetActiveHtmlView() : nullptr;
+        if (!view)
+            view = CreateNewWindow(true, true);
+        if (view)
+            view->GetDocument()->OnOpenDocument(address);
+    }
     emit openAddressRequested(address);
     if (isMinimized())
         showNormal();

@@ -1,30 +1,74 @@
 #pragma once
 
+#include "IBrowserHost.h"
+#include "IWebEngine.h"
+
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
 
 class CSettings;
+class CWindowsBar;
 class QMdiArea;
+class QMdiSubWindow;
 
 // The one top-level window: a multiple-document frame whose MDI area holds the
 // browser windows. It also answers the single-instance messages of later starts
 // (the application's channel hands them over).
-class CMainFrame : public QMainWindow
+class CMainFrame : public QMainWindow, public IBrowserHost
 {
     Q_OBJECT
 public:
+    using EngineFactory = std::function<std::unique_ptr<IWebEngine>()>;
+
     // settings must outlive the frame: the frame's destruction writes into it.
     explicit CMainFrame(CSettings &settings, QWidget *parent = nullptr);
     ~CMainFrame() override;
 
     QMdiArea *MdiArea() const { return m_pMdiArea; }
-    void SetStatusText(const QString &text);
     QString StatusText() const;
 
-    // The address of the window that was active last; it becomes LastVisited when
-    // the frame is destroyed.
-    void SetLastAddress(const QString &address) { m_strLastAddress = address; }
+    // IBrowserHost
+    CSettings &Settings() override { return m_settings; }
+    QMdiArea *MdiClient() const override { return m_pMdiArea; }
+    CWindowsBar *WindowsBar() const override { return m_pWindowsBar; }
+    CQuillbrowView *GetActiveHtmlView() const override;
+    bool IsActiveChildMaximized() const override;
+    bool ChildMaximized() const override { return m_bChildMaximized; }
+    void SetChildMaximized(bool bMaximized) override { m_bChildMaximized = bMaximized; }
+    void SetAddressText(const QString &strAddress, bool bForce) override;
+    void PlayAnimation(bool bPlay) override;
+    void SetStatusText(const QString &text) override;
+    void SetLastAddress(const QString &address) override;
+    void AddTypedAddress(const QString &strAddress) override;
+    void OnDocumentTitleChanged() override;
+    CQuillbrowView *CreateNewWindow(bool bShow, bool bAddTab) override;
+    void PostCloseActiveWindow() override;
+    bool IsClosingAll() const override { return m_fnIsClosingAll && m_fnIsClosingAll(); }
+    void SignalSplashDone() override;
+
+    // Sets the active view's typed flag, then navigates it; nothing without a window.
+    void NavigateActiveView(const QString &strAddress, bool bTyped);
+
     QString LastAddress() const { return m_strLastAddress; }
+    QString AddressText() const { return m_strAddressText; }
+    bool IsAnimationPlaying() const { return m_bAnimationPlaying; }
+    QStringList TypedAddresses() const { return m_typedAddresses; }
+    QList<CQuillbrowView *> Views() const;
+
+    // Tests give windows a fake engine; the real one is the default.
+    void SetEngineFactory(EngineFactory factory) { m_engineFactory = std::move(factory); }
+    void SetClosingAllQuery(std::function<bool()> query) { m_fnIsClosingAll = std::move(query); }
+    void SetSplashDoneHandler(std::function<void()> handler)
+    {
+        m_fnSplashDone = std::move(handler);
+    }
+    // Freezes the last address: windows closed from now on no longer change it.
+    void FreezeLastAddress() { m_bLastAddressFrozen = true; }
 
     // The single-instance messages. Find answers with a non-zero frame id; copy-data
     // with tag 0 keeps the address until navigate opens it.
@@ -48,7 +92,19 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void OnSubWindowActivated(QMdiSubWindow *pWindow);
+    void UpdateFrameTitle();
+
     CSettings &m_settings;
     QMdiArea *m_pMdiArea;
+    CWindowsBar *m_pWindowsBar;
+    QPointer<QMdiSubWindow> m_pActiveChild;
     QString m_strLastAddress;
+    bool m_bLastAddressFrozen = false;
+    QString m_strAddressText;
+    bool m_bAnimationPlaying = false;
+    QStringList m_typedAddresses;
+    EngineFactory m_engineFactory;
+    std::function<bool()> m_fnIsClosingAll;
+    std::function<void()> m_fnSplashDone;
 };

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "CHistoryList.h"
+#include "IBarWindow.h"
+#include "IWebEngine.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class CChildFrame;
+class CQuillbrowDoc;
+class IBrowserHost;
+class QLabel;
+class QMenu;
+
+// The heart of a browser window: hosts the engine and turns its events into the
+// window's title, its Windows Bar tab, the address bar text, the busy animation,
+// the status text and the window's history. It decides whether a window a page
+// opened is shown or closed unseen (AutoClose), and answers a page's request to
+// close its window.
+class CQuillbrowView : public QWidget, public IEngineEvents, public IBarWindow
+{
+    Q_OBJECT
+public:
+    enum EPopupState { PopupNone = 0, PopupPending = 1, PopupClosing = 2 };
+
+    // Takes ownership of the engine.
+    CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc, std::unique_ptr<IWebEngine> engine,
+                   QWidget *parent = nullptr);
+    ~CQuillbrowView() override;
+
+    IWebEngine *Engine() const { return m_engine.get(); }
+    CQuillbrowDoc *GetDocument() const { return m_pDoc; }
+    CChildFrame *GetParentFrame() const;
+    bool IsActiveView() const;
+
+    void Navigate2(const QString &strURL);
+    QString GetLocationURL() const;
+    QString GetLocationName() const;
+
+    // Called by the frame when this window becomes or stops being the active one.
+    void OnActivateView(bool bActivate);
+
+    // History menus of the toolbar's Back and Forward buttons.
+    void BuildHistoryMenu(QMenu *pMenu, bool bBack) const;
+    QString GetHistoryURL(int nCommandId) const;
+    void GoToHistoryEntry(int nCommandId);
+    const CHistoryList &History() const { return m_history; }
+
+    // IEngineEvents
+    void OnBeforeNavigate2(const QString &strURL, bool &bCancel) override;
+    void OnNavigateComplete2(const QString &strURL) override;
+    void OnDocumentComplete(const QString &strURL) override;
+    void OnTitleChange(const QString &strTitle) override;
+    void OnProgressChange(int nProgress, int nProgressMax) override;
+    void OnStatusTextChange(const QString &strText) override;
+    void OnCommandStateChange(int nCommand, bool bEnable) override;
+    void OnDownloadBegin() override;
+    void OnDownloadComplete() override;
+    IWebEngine *OnNewWindow2(bool &bCancel) override;
+    void OnWindowClosing(bool bIsChildWindow, bool &bCancel) override;
+    void OnRendererCrashed() override;
+
+    // IBarWindow
+    bool IsBusy() const override { return m_bBusy; }
+    QString DocumentTitle() const override;
+    void ActivateFrame(int nShowCmd) override;
+    void CloseWindow() override;
+    void GoBack() override;
+    void GoForward() override;
+    void Stop() override;
+    void Refresh() override;
+    bool CanGoBack() const override { return m_bCanGoBack; }
+    bool CanGoForward() const override { return m_bCanGoForward; }
+
+    // The text shown over the page after its renderer crashed; hidden otherwise.
+    bool IsShowingCrashNotice() const;
+
+    bool m_bCanGoForward = false;
+    bool m_bCanGoBack = false;
+    bool m_bSignalSplash = false;
+    int m_nPopupState = PopupNone;
+    bool m_bTypedNavigation = false;
+    QString m_strRequestedURL;
+    bool m_bBusy = false;
+    int m_nProgress = 0;
+
+private:
+    void SetDocTitle(const QString &title);
+    void ShowPendingWindow();
+
+    IBrowserHost *m_pHost;
+    CQuillbrowDoc *m_pDoc;
+    std::unique_ptr<IWebEngine> m_engine;
+    CHistoryList m_history;
+    QLabel *m_pCrashNotice;
+};
