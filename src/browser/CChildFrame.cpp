@@ -139,7 +139,9 @@ void CChildFrame::DestroyWindow()
         m_pHost->SetChildMaximized(isMaximized());
         m_pHost->SetLastAddress(m_pView->GetLocationURL());
     }
-    close();
+    // Inside closeEvent the pending close goes on by itself; a nested close() would not.
+    if (!m_bInCloseEvent)
+        close();
 }
 
 void CChildFrame::closeEvent(QCloseEvent *event)
@@ -147,9 +149,13 @@ void CChildFrame::closeEvent(QCloseEvent *event)
     // A close from the window's own close box goes through the document first, which
     // picks the next active window and then comes back here through DestroyWindow.
     if (!m_bDestroying) {
-        event->ignore();
+        m_bInCloseEvent = true;
         m_pDoc->OnCloseDocument();
-        return;
+        m_bInCloseEvent = false;
+        if (!m_bDestroying) {
+            event->ignore();
+            return;
+        }
     }
     QMdiSubWindow::closeEvent(event);
 }

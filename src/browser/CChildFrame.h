@@ -42,4 +42,5 @@ private:
     CQuillbrowView *m_pView;
     QMenu *m_pCaptionMenu;
     bool m_bDestroying = false;
+    bool m_bInCloseEvent = false;
 };

@@ -91,8 +91,9 @@ CMainFrame::~CMainFrame()
     // Windows go before the bar they have tabs in.
     m_bLastAddressFrozen = true;
     disconnect(m_pMdiArea, nullptr, this, nullptr);
-    const auto windows = m_pMdiArea->subWindowList();
-    for (QMdiSubWindow *window : windows)
+    // Closed windows waiting for their deferred delete are no longer in the MDI list.
+    const auto windows = m_pMdiArea->findChildren<CChildFrame *>();
+    for (CChildFrame *window : windows)
         delete window;
 }
 
