@@ -1,0 +1,341 @@
+#include "CWebEngine.h"
+
+#include "CDownloadManager.h"
+#include "CEngineStore.h"
+#include "CWebPage.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+namespace {
+
+QPointer<QWebEngineProfile> &SharedProfile()
+{
+    static QPointer<QWebEngineProfile> profile;
+    return profile;
+}
+
+// Chromium's context is torn down by a post routine of its own; the profile has to
+// go before it, and routines run in the reverse order of their registration.
+void DeleteSharedProfile()
+{
+    delete SharedProfile().data();
+}
+
+constexpr qsizetype kMaxAnnounced = 8;
+
+QString Address(const QUrl &url)
+{
+    return url.isEmpty() ? QString() : url.toString();
+}
+
+} // namespace
+
+QWebEngineProfile *CWebEngine::Profile()
+{
+    QPointer<QWebEngineProfile> &profile = SharedProfile();
+    if (profile)
+        return profile;
+
+    profile = new QWebEngineProfile(QStringLiteral("Quillbrow"));
+    profile->setPersistentStoragePath(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Tarvo/Quillbrow/engine"));
+    profile->setCachePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+                          + QStringLiteral("/Tarvo/Quillbrow"));
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    new CDownloadManager(profile);
+    qAddPostRoutine(DeleteSharedProfile);
+    return profile;
+}
+
+CWebEngine::CWebEngine(QObject *parent)
+    : QObject(parent)
+    , m_pView(new QWebEngineView)
+    , m_pPage(new CWebPage(this, Profile()))
+{
+    m_pView->setPage(m_pPage);
+    m_mark = Mark();
+
+    connect(m_pPage, &QWebEnginePage::loadingChanged, this, &CWebEngine::OnLoadingChanged);
+    connect(m_pPage, &QWebEnginePage::loadProgress, this, &CWebEngine::OnLoadProgress);
+    connect(m_pPage, &QWebEnginePage::urlChanged, this, &CWebEngine::OnUrlChanged);
+    connect(m_pPage, &QWebEnginePage::titleChanged, this, &CWebEngine::OnTitleChanged);
+    connect(m_pPage, &QWebEnginePage::linkHovered, this, &CWebEngine::OnLinkHovered);
+    connect(m_pPage, &QWebEnginePage::windowCloseRequested, this,
+            &CWebEngine::OnWindowCloseRequested);
+    // The page changes its actions from inside Chromium's commit and reports a dead
+    // renderer from inside Chromium's bookkeeping; a sink that navigates or closes
+    // the window in reply must not run there.
+    for (const auto action : {QWebEnginePage::Back, QWebEnginePage::Forward})
+        connect(m_pPage->action(action), &QAction::enabledChanged, this,
+                &CWebEngine::OnNavigationActionsChanged, Qt::QueuedConnection);
+    connect(
+        m_pPage, &QWebEnginePage::renderProcessTerminated, this,
+        [this](QWebEnginePage::RenderProcessTerminationStatus status) {
+            if (status != QWebEnginePage::NormalTerminationStatus)
+                QTimer::singleShot(0, this, &CWebEngine::OnRendererCrashed);
+        },
+        Qt::DirectConnection);
+}
+
+CWebEngine::~CWebEngine()
+{
+    m_pSink = nullptr;
+    // The view first, so it never shows a page that is going away.
+    delete m_pView.data();
+    delete m_pPage;
+}
+
+void CWebEngine::SetEventSink(IEngineEvents *pSink)
+{
+    m_pSink = pSink;
+}
+
+QWidget *CWebEngine::Widget()
+{
+    return m_pView;
+}
+
+QWebEngineView *CWebEngine::View() const
+{
+    return m_pView;
+}
+
+CWebPage *CWebEngine::Page() const
+{
+    return m_pPage;
+}
+
+void CWebEngine::Navigate2(const QString &strURL)
+{
+    // Without AssumeLocalFile: a bare host name must stay a host, and only a file
+    // that exists in the current folder is taken for a relative path.
+    const QUrl url = QUrl::fromUserInput(strURL, QDir::currentPath());
+    if (!url.isValid())
+        return;
+    m_pPage->load(url);
+}
+
+void CWebEngine::GoBack()
+{
+    m_pPage->triggerAction(QWebEnginePage::Back);
+}
+
+void CWebEngine::GoForward()
+{
+    m_pPage->triggerAction(QWebEnginePage::Forward);
+}
+
+void CWebEngine::GoHome()
+{
+    const QString strStart = EngineStore::ReadStartPage();
+    Navigate2(strStart.isEmpty() ? QStringLiteral("about:blank") : strStart);
+}
+
+void CWebEngine::GoSearch()
+{
+    Navigate2(EngineStore::ReadSearchPage());
+}
+
+void CWebEngine::Refresh()
+{
+    m_pPage->triggerAction(QWebEnginePage::Reload);
+}
+
+void CWebEngine::Stop()
+{
+    m_pPage->triggerAction(QWebEnginePage::Stop);
+}
+
+QString CWebEngine::GetLocationURL() const
+{
+    return Address(m_pPage->url());
+}
+
+QString CWebEngine::GetLocationName() const
+{
+    return m_pPage->title();
+}
+
+bool CWebEngine::GetBusy() const
+{
+    return m_bBusy;
+}
+
+bool CWebEngine::CanGoBack() const
+{
+    return m_pPage->history()->canGoBack();
+}
+
+bool CWebEngine::CanGoForward() const
+{
+    return m_pPage->history()->canGoForward();
+}
+
+CWebEngine::SHistoryMark CWebEngine::Mark() const
+{
+    const QWebEngineHistory *history = m_pPage->history();
+    const QWebEngineHistoryItem item = history->currentItem();
+    return {history->count(), history->currentItemIndex(), item.url(), item.lastVisited()};
+}
+
+void CWebEngine::ReportCommitIfAny(bool bForce)
+{
+    const SHistoryMark now = Mark();
+    if (now == m_mark)
+        return;
+    // QWebEnginePage::url() catches up with Chromium only when its own urlChanged is
+    // delivered, which may still be queued behind the event that saw the commit; the
+    // check runs again behind it. A page whose shown address is not its entry's
+    // (view-source:) is reported then all the same.
+    if (!bForce && m_pPage->url() != now.url) {
+        if (!m_bRecheckQueued) {
+            m_bRecheckQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                m_bRecheckQueued = false;
+                ReportCommitIfAny(true);
+            });
+        }
+        return;
+    }
+    m_mark = now;
+    if (m_pSink)
+        m_pSink->OnNavigateComplete2(Address(m_pPage->url()));
+}
+
+bool CWebEngine::OnNavigationRequest(const QUrl &url)
+{
+    bool bCancel = false;
+    if (m_pSink)
+        m_pSink->OnBeforeNavigate2(Address(url), bCancel);
+    m_announced.removeAll(url);
+    m_announced.append(url);
+    if (m_announced.size() > kMaxAnnounced)
+        m_announced.removeFirst();
+    if (bCancel)
+        return false;
+    // Whatever changed the history before this point is not this navigation.
+    m_mark = Mark();
+    return true;
+}
+
+QWebEnginePage *CWebEngine::OnCreateWindow()
+{
+    if (!m_pSink)
+        return nullptr;
+    bool bCancel = false;
+    IWebEngine *pNew = m_pSink->OnNewWindow2(bCancel);
+    auto *pEngine = dynamic_cast<CWebEngine *>(pNew);
+    if (bCancel || !pEngine)
+        return nullptr;
+    pEngine->m_bOpenedByPage = true;
+    return pEngine->m_pPage;
+}
+
+void CWebEngine::OnLoadingChanged(const QWebEngineLoadingInfo &info)
+{
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        OnLoadBegin(info.url());
+    else
+        OnLoadEnd();
+}
+
+void CWebEngine::OnLoadBegin(const QUrl &url)
+{
+    const qsizetype nAnnounced = m_announced.indexOf(url);
+    if (nAnnounced >= 0) {
+        m_announced.remove(0, nAnnounced + 1);
+    } else {
+        // Chromium loads about:blank without asking; the view still has to hear of it
+        // first, a pending page-opened window above all. Such a load may have committed
+        // already, so the history mark stays where it was and the commit is reported
+        // next.
+        bool bCancel = false;
+        if (m_pSink)
+            m_pSink->OnBeforeNavigate2(Address(url), bCancel);
+        if (bCancel)
+            m_pPage->triggerAction(QWebEnginePage::Stop);
+    }
+    m_bBusy = true;
+    if (m_pSink)
+        m_pSink->OnDownloadBegin();
+}
+
+void CWebEngine::OnLoadEnd()
+{
+    ReportCommitIfAny(true);
+    m_bBusy = false;
+    if (m_pSink)
+        m_pSink->OnDownloadComplete();
+    if (m_pSink)
+        m_pSink->OnDocumentComplete(Address(m_pPage->url()));
+}
+
+void CWebEngine::OnLoadProgress(int nProgress)
+{
+    ReportCommitIfAny();
+    if (m_pSink)
+        m_pSink->OnProgressChange(nProgress, 100);
+}
+
+void CWebEngine::OnUrlChanged()
+{
+    // A pending address leaves the history as it was, so nothing is reported for it.
+    ReportCommitIfAny(true);
+}
+
+void CWebEngine::OnTitleChanged(const QString &strTitle)
+{
+    // The commit resets the title: the new page's navigate-complete comes first.
+    ReportCommitIfAny();
+    if (m_pSink)
+        m_pSink->OnTitleChange(strTitle);
+}
+
+void CWebEngine::OnLinkHovered(const QString &strURL)
+{
+    if (m_pSink)
+        m_pSink->OnStatusTextChange(strURL);
+}
+
+void CWebEngine::OnNavigationActionsChanged()
+{
+    const bool bBack = m_pPage->action(QWebEnginePage::Back)->isEnabled();
+    const bool bForward = m_pPage->action(QWebEnginePage::Forward)->isEnabled();
+    if (bBack != m_bCanGoBack) {
+        m_bCanGoBack = bBack;
+        if (m_pSink)
+            m_pSink->OnCommandStateChange(CmdBack, bBack);
+    }
+    if (bForward != m_bCanGoForward) {
+        m_bCanGoForward = bForward;
+        if (m_pSink)
+            m_pSink->OnCommandStateChange(CmdForward, bForward);
+    }
+}
+
+void CWebEngine::OnWindowCloseRequested()
+{
+    // The sink closes the window itself when it agrees; the engine has nothing to undo
+    // when it does not.
+    bool bCancel = false;
+    if (m_pSink)
+        m_pSink->OnWindowClosing(m_bOpenedByPage, bCancel);
+}
+
+void CWebEngine::OnRendererCrashed()
+{
+    // A load the renderer took with it may never report its end.
+    m_bBusy = false;
+    if (m_pSink)
+        m_pSink->OnRendererCrashed();
+}

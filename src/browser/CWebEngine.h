@@ -1,0 +1,118 @@
+#pragma once
+
+#include "IWebEngine.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+class QWebEngineLoadingInfo;
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+class CWebPage;
+
+// The real engine: a QWebEngineView with our page class, in the one persistent
+// profile. Turns Qt WebEngine's calls and signals into IEngineEvents in the order
+// the view relies on.
+//
+// Qt WebEngine has no commit signal, and its urlChanged fires at the start of a
+// page-opened window's first navigation but at commit for later ones. So the engine
+// remembers where the page's history stood when a navigation was announced, and
+// reports OnNavigateComplete2 with the page's address on the first event after that
+// history changed: the commit itself (urlChanged, titleChanged) or at the latest the
+// end of the load. A redirect or a pending address does not change the history, so
+// the address reported is always the one committed. Same-document moves (an anchor,
+// pushState) change the history too and are reported the same way.
+//
+// Every load ends with OnDownloadComplete and OnDocumentComplete, also one that
+// committed nothing (a download, Stop before the answer, a navigation the sink
+// cancelled, for which Qt still starts and ends a load): the view needs the end of the
+// busy time to finish its caption and tab, and the address passed is then that of the
+// page still shown. Loads Chromium starts without asking (about:blank) get their
+// OnBeforeNavigate2 when they start. Of several navigations started at once only the
+// last is announced: Chromium drops the others before it asks about them.
+//
+// The sink must not destroy the engine from inside an event; it posts the close.
+class CWebEngine : public QObject, public IWebEngine
+{
+    Q_OBJECT
+public:
+    explicit CWebEngine(QObject *parent = nullptr);
+    ~CWebEngine() override;
+
+    // The profile every window shares: cookies, cache and site storage kept under
+    // $XDG_DATA_HOME and $XDG_CACHE_HOME across runs. Made on first use.
+    static QWebEngineProfile *Profile();
+
+    void SetEventSink(IEngineEvents *pSink) override;
+    QWidget *Widget() override;
+    // An address that cannot be made a valid URL loads nothing and reports nothing.
+    void Navigate2(const QString &strURL) override;
+    void GoBack() override;
+    void GoForward() override;
+    // An empty start page opens about:blank.
+    void GoHome() override;
+    void GoSearch() override;
+    void Refresh() override;
+    void Stop() override;
+    QString GetLocationURL() const override;
+    QString GetLocationName() const override;
+    bool GetBusy() const override;
+    bool CanGoBack() const override;
+    bool CanGoForward() const override;
+
+    QWebEngineView *View() const;
+    CWebPage *Page() const;
+    // True for an engine whose page a page opened (window.open, a link's target).
+    bool IsOpenedByPage() const { return m_bOpenedByPage; }
+
+private:
+    friend class CWebPage;
+
+    struct SHistoryMark
+    {
+        int nCount = 0;
+        int nIndex = -1;
+        QUrl url;
+        QDateTime visited;
+        bool operator==(const SHistoryMark &) const = default;
+    };
+
+    SHistoryMark Mark() const;
+    void ReportCommitIfAny(bool bForce = false);
+
+    // Called by CWebPage.
+    bool OnNavigationRequest(const QUrl &url);
+    QWebEnginePage *OnCreateWindow();
+
+    void OnLoadingChanged(const QWebEngineLoadingInfo &info);
+    void OnLoadBegin(const QUrl &url);
+    void OnLoadEnd();
+    void OnLoadProgress(int nProgress);
+    void OnUrlChanged();
+    void OnTitleChanged(const QString &strTitle);
+    void OnLinkHovered(const QString &strURL);
+    void OnNavigationActionsChanged();
+    void OnWindowCloseRequested();
+    void OnRendererCrashed();
+
+    QPointer<QWebEngineView> m_pView;
+    CWebPage *m_pPage;
+    IEngineEvents *m_pSink = nullptr;
+    bool m_bBusy = false;
+
+    // History as it stood at the last announced navigation or reported commit.
+    SHistoryMark m_mark;
+    // Addresses announced by a before-navigate whose load has not been seen to start
+    // yet, oldest first, so no load is announced twice. Qt reports load starts later
+    // than the requests, and a navigation that begins while another loads starts no
+    // load of its own, so this is a short list rather than one address.
+    QList<QUrl> m_announced;
+    bool m_bRecheckQueued = false;
+    bool m_bCanGoBack = false;
+    bool m_bCanGoForward = false;
+    bool m_bOpenedByPage = false;
+};
