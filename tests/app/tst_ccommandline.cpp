@@ -6,72 +6,59 @@ class TestCCommandLine : public QObject
 {
     Q_OBJECT
 private slots:
-    void parse_data();
-    void parse();
-    void relativeFileBecomesAbsolute();
-    void helpAndVersionBeforeTheDisplay();
+    void parse_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("args");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("fileName");
+
+        using L = QList<QByteArray>;
+        const int open = CCommandLineInfo::FileOpen;
+        QTest::newRow("nothing: start page") << L {} << int(CCommandLineInfo::FileNew) << QString();
+        QTest::newRow("first plain argument wins")
+            << L {"a.example", "b.example"} << open << u"a.example"_qs;
+        QTest::newRow("unknown option: empty window")
+            << L {"--private"} << int(CCommandLineInfo::Nothing) << QString();
+        QTest::newRow("unknown option and address")
+            << L {"--private", "x.example"} << open << u"x.example"_qs;
+        QTest::newRow("after -- a dash is an address") << L {"--", "-x"} << open << u"-x"_qs;
+        QTest::newRow("empty and blank arguments skipped")
+            << L {"", "  "} << int(CCommandLineInfo::FileNew) << QString();
+        QTest::newRow("not UTF-8") << L {"http://h/\xfe"} << open << u"http://h/%FE"_qs;
+    }
+    void parse()
+    {
+        QFETCH(QList<QByteArray>, args);
+        const CCommandLineInfo info = ParseCommandLine(args);
+        QTEST(int(info.m_nShellCommand), "command");
+        QTEST(info.m_strFileName, "fileName");
+    }
+
+    void relativeFileBecomesAbsolute()
+    {
+        QTemporaryDir dir;
+        QFile page(dir.filePath(u"page.html"_qs));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.close();
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const CCommandLineInfo info = ParseCommandLine({"page.html"});
+        QDir::setCurrent(old);
+        QCOMPARE(info.m_strFileName, QFileInfo(page).absoluteFilePath());
+    }
+
+    void helpAndVersionBeforeTheDisplay()
+    {
+        QByteArray prog("quillbrow"), help("--help"), dashes("--"), version("-v"), addr("x");
+        char *withHelp[] = {prog.data(), addr.data(), help.data()};
+        char *helpAfterDashes[] = {prog.data(), dashes.data(), help.data()};
+        char *withVersion[] = {prog.data(), version.data()};
+        QVERIFY(WantsHelpOrVersion(3, withHelp));
+        QVERIFY(!WantsHelpOrVersion(3, helpAfterDashes));
+        QVERIFY(WantsHelpOrVersion(2, withVersion));
+        QVERIFY(ParseCommandLine({"--version"}).m_bShowVersion);
+    }
 };
-
-void TestCCommandLine::parse_data()
-{
-    QTest::addColumn<QList<QByteArray>>("args");
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QString>("fileName");
-
-    using L = QList<QByteArray>;
-    QTest::newRow("nothing: start page") << L {} << int(CCommandLineInfo::FileNew) << QString();
-    QTest::newRow("address") << L {"http://example.org/"} << int(CCommandLineInfo::FileOpen)
-                             << u"http://example.org/"_qs;
-    QTest::newRow("first plain argument wins")
-        << L {"a.example", "b.example"} << int(CCommandLineInfo::FileOpen) << u"a.example"_qs;
-    QTest::newRow("unknown option: empty window")
-        << L {"--private"} << int(CCommandLineInfo::Nothing) << QString();
-    QTest::newRow("unknown option and address")
-        << L {"--private", "x.example"} << int(CCommandLineInfo::FileOpen) << u"x.example"_qs;
-    QTest::newRow("after -- a dash is an address")
-        << L {"--", "-x"} << int(CCommandLineInfo::FileOpen) << u"-x"_qs;
-    QTest::newRow("empty and blank arguments skipped")
-        << L {"", "  "} << int(CCommandLineInfo::FileNew) << QString();
-    QTest::newRow("not UTF-8") << L {"http://h/\xfe"} << int(CCommandLineInfo::FileOpen)
-                               << u"http://h/%FE"_qs;
-}
-
-void TestCCommandLine::parse()
-{
-    QFETCH(QList<QByteArray>, args);
-    QFETCH(int, command);
-    QFETCH(QString, fileName);
-    const CCommandLineInfo info = ParseCommandLine(args);
-    QCOMPARE(int(info.m_nShellCommand), command);
-    QCOMPARE(info.m_strFileName, fileName);
-}
-
-void TestCCommandLine::relativeFileBecomesAbsolute()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QFile page(dir.filePath(u"page.html"_qs));
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.close();
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    const CCommandLineInfo info = ParseCommandLine({"page.html"});
-    QDir::setCurrent(old);
-    QCOMPARE(info.m_strFileName, QFileInfo(page).absoluteFilePath());
-}
-
-void TestCCommandLine::helpAndVersionBeforeTheDisplay()
-{
-    QByteArray prog("quillbrow"), help("--help"), dashes("--"), version("-v"), addr("x");
-    char *withHelp[] = {prog.data(), addr.data(), help.data()};
-    char *helpAfterDashes[] = {prog.data(), dashes.data(), help.data()};
-    char *withVersion[] = {prog.data(), version.data()};
-    QVERIFY(WantsHelpOrVersion(3, withHelp));
-    QVERIFY(!WantsHelpOrVersion(3, helpAfterDashes));
-    QVERIFY(WantsHelpOrVersion(2, withVersion));
-    QVERIFY(ParseCommandLine({"--version"}).m_bShowVersion);
-    QVERIFY(HelpText().contains(u"--version"_qs));
-}
 
 QTEST_GUILESS_MAIN(TestCCommandLine)
 #include "tst_ccommandline.moc"
