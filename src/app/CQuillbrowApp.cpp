@@ -30,6 +30,23 @@ CQuillbrowApp::CQuillbrowApp(const QList<QByteArray> &args, QObject *parent)
     , m_args(args)
 {
     g_pApp = this;
+    BuildCommandMap();
+}
+
+void CQuillbrowApp::BuildCommandMap()
+{
+    OnCommandId(32774, [this] {
+        if (CQuillbrowView *view = CreateNewWindow(true, true))
+            view->Navigate2(QStringLiteral("about:blank"));
+    });
+    OnCommandId(32782, [this] {
+        if (!m_pMainWnd)
+            return;
+        const auto views = m_pMainWnd->Views();
+        for (CQuillbrowView *view : views)
+            view->Stop();
+    });
+    OnUpdateId(32782, [this](CCmdUI *ui) { ui->Enable(m_pMainWnd && m_pMainWnd->GetActiveHtmlView()); });
 }
 
 CQuillbrowApp::~CQuillbrowApp()
@@ -94,6 +111,7 @@ int CQuillbrowApp::ExitInstance()
     // the settings, so it must go before they are saved. A frame still open here
     // (the event loop ended some other way) is closed first so its placement is kept.
     if (m_pMainWnd) {
+        m_pMainWnd->SetAskBeforeClose(false);
         m_pMainWnd->close();
         delete m_pMainWnd;
     }

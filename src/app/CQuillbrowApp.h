@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CCmdTarget.h"
 #include "CCommandLine.h"
 #include "CEngineInfo.h"
 #include "CInstanceChannel.h"
@@ -18,7 +19,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcStartup)
 // The application object: start-up, the single running copy, and the orderly exit.
 // It holds the settings and the engine information for the whole run; the other
 // subsystems reach them through QuillbrowApp().
-class CQuillbrowApp : public QObject, public IInstanceReceiver
+class CQuillbrowApp : public QObject, public IInstanceReceiver, public CCmdTarget
 {
     Q_OBJECT
 public:
@@ -56,6 +57,7 @@ private:
     void CheckDefaultBrowser();
     void PlaceMainFrame();
     void OpenFirstWindow();
+    void BuildCommandMap();
 
     QList<QByteArray> m_args;
     CCommandLineInfo m_cmdInfo;

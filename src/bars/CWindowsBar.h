@@ -61,6 +61,8 @@ public:
 
     // The "Tab" popup; the frame may add its own commands to it.
     QMenu *TabMenu() const { return m_pTabMenu; }
+    // Replaces the bar's own popup by one whose commands the frame routes; not owned.
+    void SetTabMenu(QMenu *pMenu) { m_pTabMenu = pMenu; }
 
     // Commands of the "Tab" popup on m_pClickedView; each does nothing without one.
     void CloseClickedWindow();

@@ -2,44 +2,20 @@
 
 #include "CQuillbrowDoc.h"
 #include "CQuillbrowView.h"
-#include "CStringTable.h"
 #include "IBrowserHost.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QMdiArea>
-#include <QMenu>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
-namespace {
-// The "Caption" popup: commands that act on this window.
-struct CaptionItem
-{
-    int nId;
-    const char *text;
-};
-constexpr CaptionItem kCaptionItems[] = {
-    {32803, QT_TRANSLATE_NOOP("Quillbrow", "&Add to Favorites...")},
-    {32820, QT_TRANSLATE_NOOP("Quillbrow", "A&dd to AutoClose...\tF8")},
-    {0, nullptr},
-    {32779, QT_TRANSLATE_NOOP("Quillbrow", "&Back\tAlt+Left Arrow")},
-    {32780, QT_TRANSLATE_NOOP("Quillbrow", "&Forward\tAlt+Right Arrow")},
-    {32781, QT_TRANSLATE_NOOP("Quillbrow", "&Stop\tEsc")},
-    {32787, QT_TRANSLATE_NOOP("Quillbrow", "&Refresh\tF5")},
-    {0, nullptr},
-    {57602, QT_TRANSLATE_NOOP("Quillbrow", "&Close\tCtrl+W")},
-    {32776, QT_TRANSLATE_NOOP("Quillbrow", "C&lose All")},
-    {32805, QT_TRANSLATE_NOOP("Quillbrow", "Close All &Except Current")},
-};
-} // namespace
 
 CChildFrame::CChildFrame(IBrowserHost *pHost, CQuillbrowDoc *pDoc, CQuillbrowView *pView)
     : m_pHost(pHost)
     , m_pDoc(pDoc)
     , m_pView(pView)
-    , m_pCaptionMenu(new QMenu(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(pView);
@@ -48,48 +24,6 @@ CChildFrame::CChildFrame(IBrowserHost *pHost, CQuillbrowDoc *pDoc, CQuillbrowVie
     setWindowIcon(
         QIcon::fromTheme(QStringLiteral("text-html"), style()->standardIcon(QStyle::SP_FileIcon)));
 
-    // Until the command framework routes them, the commands that exist act here
-    // directly; the rest are shown disabled.
-    for (const CaptionItem &item : kCaptionItems) {
-        if (!item.text) {
-            m_pCaptionMenu->addSeparator();
-            continue;
-        }
-        QAction *action
-            = m_pCaptionMenu->addAction(QCoreApplication::translate("Quillbrow", item.text));
-        action->setData(item.nId);
-        switch (item.nId) {
-        case 32779:
-            connect(action, &QAction::triggered, pView, &CQuillbrowView::GoBack);
-            break;
-        case 32780:
-            connect(action, &QAction::triggered, pView, &CQuillbrowView::GoForward);
-            break;
-        case 32781:
-            connect(action, &QAction::triggered, pView, &CQuillbrowView::Stop);
-            break;
-        case 32787:
-            connect(action, &QAction::triggered, pView, &CQuillbrowView::Refresh);
-            break;
-        case 57602:
-            connect(action, &QAction::triggered, pDoc, &CQuillbrowDoc::OnCloseDocument,
-                    Qt::QueuedConnection);
-            break;
-        default:
-            action->setEnabled(false);
-            break;
-        }
-    }
-    connect(m_pCaptionMenu, &QMenu::aboutToShow, this, [this] {
-        for (QAction *action : m_pCaptionMenu->actions()) {
-            if (action->data().toInt() == 32779)
-                action->setEnabled(m_pView->CanGoBack());
-            else if (action->data().toInt() == 32780)
-                action->setEnabled(m_pView->CanGoForward());
-            else if (action->data().toInt() == 32781)
-                action->setEnabled(m_pView->IsBusy());
-        }
-    });
 }
 
 CChildFrame::~CChildFrame() = default;
@@ -186,7 +120,7 @@ void CChildFrame::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
     if (IsOnTitleBar(event->pos()))
-        m_pCaptionMenu->popup(event->globalPos());
+        m_pHost->ShowCaptionMenu(event->globalPos());
 }
 
 void CChildFrame::changeEvent(QEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CCmdTarget.h"
+
 #include <QMdiSubWindow>
 
 class CQuillbrowDoc;
@@ -10,7 +12,7 @@ class QMenu;
 // The MDI child window of one browser window. Keeps the main frame told whether
 // children are maximized and which address to remember, and offers the "Caption"
 // popup on a right-click of its title bar.
-class CChildFrame : public QMdiSubWindow
+class CChildFrame : public QMdiSubWindow, public CCmdTarget
 {
     Q_OBJECT
 public:
@@ -26,7 +28,6 @@ public:
     // Records the active window's state in the main frame, then goes.
     void DestroyWindow();
 
-    QMenu *CaptionMenu() const { return m_pCaptionMenu; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -40,7 +41,6 @@ private:
     IBrowserHost *m_pHost;
     CQuillbrowDoc *m_pDoc;
     CQuillbrowView *m_pView;
-    QMenu *m_pCaptionMenu;
     bool m_bDestroying = false;
     bool m_bInCloseEvent = false;
 };

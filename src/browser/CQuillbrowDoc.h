@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CCmdTarget.h"
+
 #include <QObject>
 #include <QString>
 
@@ -9,7 +11,7 @@ class IBrowserHost;
 
 // The document of a browser window. It holds no page data: only the window's
 // title, and the choice of the next active window when the active one closes.
-class CQuillbrowDoc : public QObject
+class CQuillbrowDoc : public QObject, public CCmdTarget
 {
     Q_OBJECT
 public:

@@ -51,6 +51,23 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
         layout->addWidget(w, 1);
     m_engine->SetEventSink(this);
     setFocusProxy(m_engine->Widget());
+    BuildCommandMap();
+}
+
+void CQuillbrowView::BuildCommandMap()
+{
+    // The page commands that are single engine calls.
+    OnCommandId(32779, [this] { m_engine->GoBack(); });
+    OnUpdateId(32779, [this](CCmdUI *ui) { ui->Enable(m_bCanGoBack); });
+    OnCommandId(32780, [this] { m_engine->GoForward(); });
+    OnUpdateId(32780, [this](CCmdUI *ui) { ui->Enable(m_bCanGoForward); });
+    OnCommandId(32781, [this] { m_engine->Stop(); });
+    OnUpdateId(32781, [this](CCmdUI *ui) { ui->Enable(m_engine->GetBusy()); });
+    OnCommandId(32787, [this] { Refresh(); });
+    OnCommandId(32783, [this] { m_engine->GoHome(); });
+    OnCommandId(32784, [this] { m_engine->GoSearch(); });
+    OnCommandRange(CHistoryList::kFirstCommandId, CHistoryList::kLastCommandId,
+                   [this](int nID) { GoToHistoryEntry(nID); });
 }
 
 CQuillbrowView::~CQuillbrowView()

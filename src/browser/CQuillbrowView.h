@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CCmdTarget.h"
 #include "CHistoryList.h"
 #include "IBarWindow.h"
 #include "IWebEngine.h"
@@ -19,7 +20,10 @@ class QMenu;
 // the status text and the window's history. It decides whether a window a page
 // opened is shown or closed unseen (AutoClose), and answers a page's request to
 // close its window.
-class CQuillbrowView : public QWidget, public IEngineEvents, public IBarWindow
+class CQuillbrowView : public QWidget,
+                       public IEngineEvents,
+                       public IBarWindow,
+                       public CCmdTarget
 {
     Q_OBJECT
 public:
@@ -88,6 +92,7 @@ public:
 
 private:
     void SetDocTitle(const QString &title);
+    void BuildCommandMap();
     void ShowPendingWindow();
 
     IBrowserHost *m_pHost;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
 class CQuillbrowView;
@@ -41,6 +42,8 @@ public:
     virtual void PostCloseActiveWindow() = 0;
     // True while Close All closes the windows: no next-window choice is made then.
     virtual bool IsClosingAll() const = 0;
+    // Shows the "Caption" popup, its commands routed to the active window.
+    virtual void ShowCaptionMenu(const QPoint &globalPos) = 0;
     // The first window's first page has completed.
     virtual void SignalSplashDone() = 0;
 };

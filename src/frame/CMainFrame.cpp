@@ -1,25 +1,47 @@
 #include "CMainFrame.h"
 
+#include "CAddressBar.h"
+#include "CAddressCombo.h"
+#include "CAnimation.h"
+#include "CBandRecord.h"
 #include "CBrowserWindow.h"
 #include "CChildFrame.h"
+#include "CCommandManager.h"
+#include "CConfirmDlg.h"
 #include "CFramePlacement.h"
+#include "CMainReBar.h"
+#include "CMainToolBar.h"
 #include "CQuillbrowDoc.h"
 #include "CQuillbrowView.h"
 #include "CRegistry.h"
 #include "CSettings.h"
+#include "CStringIds.h"
 #include "CStringTable.h"
 #include "CWebEngine.h"
 #include "CWindowsBar.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
 const QString kSettingsSection = QStringLiteral("Settings");
 const QString kPlacementValue = QStringLiteral("MainFramePosition");
+const QString kToolBarValue = QStringLiteral("ToolBar");
+const QString kReBarValue = QStringLiteral("ReBar");
+// Toolbar buttons and the address bar follow their commands' state this often.
+constexpr int kIdleUpdateMs = 200;
 constexpr int kIdAppTitle = 57344;
 constexpr int kIdReady = 57345;
 
@@ -63,25 +85,212 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
     , m_settings(settings)
     , m_pMdiArea(new QMdiArea(this))
     , m_pWindowsBar(new CWindowsBar(this))
+    , m_pCommands(new CCommandManager(this, [this] { return CommandRoute(); }))
     , m_engineFactory([] { return std::make_unique<CWebEngine>(); })
 {
     setWindowTitle(LoadString(kIdAppTitle));
     setObjectName(QStringLiteral("MainFrame"));
     m_pMdiArea->setObjectName(QStringLiteral("MdiArea"));
-    m_pWindowsBar->setObjectName(QStringLiteral("WindowsBar"));
-    m_pWindowsBar->SetActiveChildMaximizedQuery([this] { return IsActiveChildMaximized(); });
+    m_bChildMaximized = m_settings.MaximizeChild != 0;
+
+    m_pCommands->BuildMenuBar(menuBar());
+    m_pCaptionMenu = m_pCommands->BuildPopup(CaptionPopup(), this);
+    m_pTabMenu = m_pCommands->BuildPopup(TabPopup(), this);
+    if (QMenu *windows = m_pCommands->FindMenu(QStringLiteral("WindowsMenu"))) {
+        // Below its commands the Windows menu lists the open windows, by number and title.
+        connect(windows, &QMenu::aboutToShow, this, [this, windows] {
+            const auto actions = windows->actions();
+            for (QAction *action : actions) {
+                if (action->property("windowList").toBool())
+                    delete action;
+            }
+            const auto views = Views();
+            int n = 0;
+            for (CQuillbrowView *view : views) {
+                CChildFrame *frame = view->GetParentFrame();
+                if (!frame || !frame->isVisible())
+                    continue;
+                if (n == 0)
+                    windows->addSeparator()->setProperty("windowList", true);
+                QAction *item = windows->addAction(
+                    QStringLiteral("&%1 %2").arg(++n).arg(view->DocumentTitle()));
+                item->setProperty("windowList", true);
+                item->setCheckable(true);
+                item->setChecked(view == GetActiveHtmlView());
+                connect(item, &QAction::triggered, frame, [frame] { frame->ActivateFrame(); });
+            }
+        });
+    }
+
+    CreateBars();
+    BuildCommandMap();
+
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_pWindowsBar);
+    layout->addWidget(m_pReBar);
     layout->addWidget(m_pMdiArea, 1);
     setCentralWidget(central);
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
-    m_bChildMaximized = m_settings.MaximizeChild != 0;
-    const QString ready = LoadString(kIdReady);
-    SetStatusText(ready.isEmpty() ? QStringLiteral("Ready") : ready);
+
+    SetStatusText(LoadString(kIdReady));
     resize(1024, 720);
+
+    auto *idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, &CMainFrame::OnIdleUpdate);
+    idle->start(kIdleUpdateMs);
+    OnIdleUpdate();
+}
+
+void CMainFrame::CreateBars()
+{
+    m_pToolBar = new CMainToolBar([this](int nID) { return m_pCommands->Action(nID); },
+                                  [this](int nID) { return DropDownMenu(nID); }, this);
+    m_pToolBar->RestoreState(GetProfileBinary(kSettingsSection, kToolBarValue));
+
+    m_pAddressBar = new CAddressBar(this);
+    m_pAddressBar->InitControls();
+    m_pAddressBar->SetNavigateHandler(
+        [this](const QString &address, bool bTyped) { NavigateActiveView(address, bTyped); });
+    m_pAddressBar->SetFocusPageHandler([this] {
+        if (CQuillbrowView *view = GetActiveHtmlView())
+            view->setFocus(Qt::TabFocusReason);
+    });
+
+    m_pAnimate = new CAnimation(this);
+
+    m_pWindowsBar->setObjectName(QStringLiteral("WindowsBar"));
+    m_pWindowsBar->SetActiveChildMaximizedQuery([this] { return IsActiveChildMaximized(); });
+    m_pWindowsBar->SetTabMenu(m_pTabMenu);
+
+    m_pReBar = new CMainReBar(this);
+    m_pReBar->SetBandChild(BandToolBar, m_pToolBar);
+    m_pReBar->SetBandChild(BandAddressBar, m_pAddressBar);
+    m_pReBar->SetBandChild(BandAnimation, m_pAnimate);
+    m_pReBar->SetBandChild(BandWindowsBar, m_pWindowsBar);
+    const QByteArray stored = GetProfileBinary(kSettingsSection, kReBarValue);
+    const QSize button = m_pToolBar->ButtonSize();
+    const QList<CBandRecord> defaults = CBandRecord::DefaultLayout(
+        button.width(), button.height(), int(m_pToolBar->Buttons().size()));
+    QList<CBandRecord> layout = defaults;
+    if (!stored.isEmpty()) {
+        layout = CBandRecord::FromBytes(stored, defaults);
+        CBandRecord::ApplyForcedValues(layout);
+    }
+    m_pReBar->ApplyLayout(layout);
+    m_pReBar->SetBandMinHeight(BandWindowsBar, m_pWindowsBar->BandHeight());
+    connect(m_pWindowsBar, &CWindowsBar::bandHeightChanged, this,
+            [this](int nHeight) { m_pReBar->SetBandMinHeight(BandWindowsBar, nHeight); });
+    connect(m_pReBar, &CMainReBar::contextMenuRequested, this, [this](const QPoint &pos) {
+        if (QMenu *menu = m_pCommands->FindMenu(QStringLiteral("ToolbarsMenu")))
+            menu->popup(pos);
+    });
+}
+
+QWidget *CMainFrame::GetBandChild(int nBandId) const
+{
+    switch (nBandId) {
+    case BandToolBar:
+        return m_pToolBar;
+    case BandAddressBar:
+        return m_pAddressBar;
+    case BandAnimation:
+        return m_pAnimate;
+    case BandWindowsBar:
+        return m_pWindowsBar;
+    default:
+        return nullptr;
+    }
+}
+
+QList<CCmdTarget *> CMainFrame::CommandRoute() const
+{
+    QList<CCmdTarget *> route;
+    if (CQuillbrowView *view = GetActiveHtmlView()) {
+        route << view << view->GetDocument() << view->GetParentFrame();
+        if (m_pAppTarget)
+            route << m_pAppTarget;
+    }
+    route << const_cast<CMainFrame *>(this);
+    if (m_pAppTarget)
+        route << m_pAppTarget;
+    return route;
+}
+
+void CMainFrame::BuildCommandMap()
+{
+    const auto windowRule = [this](CCmdUI *ui) { ui->Enable(GetActiveHtmlView() != nullptr); };
+
+    // Bars: the last visible of the three rebar bars cannot be hidden.
+    OnCommandId(59392, [this] { ToggleBand(BandToolBar); });
+    OnUpdateId(59392, [this](CCmdUI *ui) {
+        ui->SetCheck(IsBarVisible(BandToolBar));
+        ui->Enable(IsBarVisible(BandAddressBar) || IsBarVisible(BandWindowsBar));
+    });
+    OnCommandId(32806, [this] { ToggleBand(BandAddressBar); });
+    OnUpdateId(32806, [this](CCmdUI *ui) {
+        ui->SetCheck(IsBarVisible(BandAddressBar));
+        ui->Enable(IsBarVisible(BandToolBar) || IsBarVisible(BandWindowsBar));
+    });
+    OnCommandId(32814, [this] { ToggleBand(BandWindowsBar); });
+    OnUpdateId(32814, [this](CCmdUI *ui) {
+        ui->SetCheck(IsBarVisible(BandWindowsBar));
+        ui->Enable(IsBarVisible(BandAddressBar) || IsBarVisible(BandToolBar));
+    });
+    OnCommandId(59393, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    OnUpdateId(59393, [this](CCmdUI *ui) { ui->SetCheck(!statusBar()->isHidden()); });
+    OnCommandId(32813, [this] { m_pToolBar->Customize(); });
+    OnUpdateId(32813, [this](CCmdUI *ui) { ui->Enable(IsBarVisible(BandToolBar)); });
+    OnCommandId(32818, [this] { OnClearAddresses(); });
+
+    OnCommandId(32797, [this] { OnFullScreen(); });
+    OnUpdateId(32797, [this](CCmdUI *ui) { ui->SetCheck(m_bFullScreen); });
+
+    // Refresh, Home and Search are the view's; the frame decides when they are enabled.
+    OnUpdateId(32787, windowRule);
+    OnUpdateId(32783, windowRule);
+    OnUpdateId(32784, windowRule);
+
+    for (int nID : {57635, 57634, 57637}) {
+        OnCommandId(nID, [this, nID] { OnEditCommand(nID); });
+        OnUpdateId(nID, [this](CCmdUI *ui) { OnUpdateEditCommand(ui); });
+    }
+
+    OnCommandId(32829, [this] { m_pWindowsBar->ActivatePrevWindow(nullptr); });
+    OnUpdateId(32829, [this](CCmdUI *ui) { ui->Enable(m_pWindowsBar->GetCurSel() >= 1); });
+    OnCommandId(32830, [this] { m_pWindowsBar->ActivateNextWindow(nullptr); });
+    OnUpdateId(32830, [this](CCmdUI *ui) {
+        const int nCur = m_pWindowsBar->GetCurSel();
+        ui->Enable(nCur >= 0 && nCur < m_pWindowsBar->GetItemCount() - 1);
+    });
+
+    // The window arrangement commands of a multiple-document frame.
+    OnCommandId(57650, [this] { m_pMdiArea->cascadeSubWindows(); });
+    OnCommandId(57651, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommandId(57652, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommandId(57649, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommandId(57665, [this] { close(); });
+
+    // The "Tab" popup acts on the right-clicked window.
+    OnCommandId(32815, [this] { m_pWindowsBar->CloseClickedWindow(); });
+    OnCommandId(32821, [this] { m_pWindowsBar->ClickedBack(); });
+    OnUpdateId(32821, [this](CCmdUI *ui) {
+        ui->Enable(m_pWindowsBar->m_pClickedView && m_pWindowsBar->m_pClickedView->CanGoBack());
+    });
+    OnCommandId(32822, [this] { m_pWindowsBar->ClickedForward(); });
+    OnUpdateId(32822, [this](CCmdUI *ui) {
+        ui->Enable(m_pWindowsBar->m_pClickedView && m_pWindowsBar->m_pClickedView->CanGoForward());
+    });
+    OnCommandId(32823, [this] { m_pWindowsBar->ClickedStop(); });
+    OnUpdateId(32823, [this](CCmdUI *ui) {
+        ui->Enable(m_pWindowsBar->m_pClickedView && m_pWindowsBar->m_pClickedView->IsBusy());
+    });
+    OnCommandId(32824, [this] { m_pWindowsBar->ClickedRefresh(); });
+
+    // Toolbar-only ids: the buttons open their menus and carry no command.
+    OnUpdateId(32812, [](CCmdUI *ui) { ui->Enable(true); });
+    OnUpdateId(32793, windowRule);
 }
 
 CMainFrame::~CMainFrame()
@@ -111,15 +320,22 @@ bool CMainFrame::IsActiveChildMaximized() const
 
 void CMainFrame::SetAddressText(const QString &strAddress, bool bForce)
 {
-    Q_UNUSED(bForce);
-    if (strAddress.isEmpty())
-        return;
-    m_strAddressText = strAddress;
+    m_pAddressBar->SetAddressText(strAddress, bForce);
+}
+
+QString CMainFrame::AddressText() const
+{
+    return m_pAddressBar->Combo()->currentText();
 }
 
 void CMainFrame::PlayAnimation(bool bPlay)
 {
-    m_bAnimationPlaying = bPlay;
+    m_pAnimate->Play(bPlay);
+}
+
+bool CMainFrame::IsAnimationPlaying() const
+{
+    return m_pAnimate->IsPlaying();
 }
 
 void CMainFrame::SetLastAddress(const QString &address)
@@ -130,7 +346,16 @@ void CMainFrame::SetLastAddress(const QString &address)
 
 void CMainFrame::AddTypedAddress(const QString &strAddress)
 {
-    m_typedAddresses.prepend(strAddress);
+    m_pAddressBar->AddTypedAddress(strAddress);
+}
+
+QStringList CMainFrame::TypedAddresses() const
+{
+    QStringList items;
+    const QComboBox *combo = m_pAddressBar->Combo();
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
 }
 
 void CMainFrame::OnDocumentTitleChanged()
@@ -160,6 +385,11 @@ void CMainFrame::PostCloseActiveWindow()
                 view->GetDocument()->OnCloseDocument();
         },
         Qt::QueuedConnection);
+}
+
+void CMainFrame::ShowCaptionMenu(const QPoint &globalPos)
+{
+    m_pCaptionMenu->popup(globalPos);
 }
 
 void CMainFrame::SignalSplashDone()
@@ -266,6 +496,183 @@ QString CMainFrame::DecodeAddress(const QByteArray &bytes)
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
+    if (m_bClosing) {
+        event->accept();
+        return;
+    }
+    if (m_bAskBeforeClose && m_settings.ConfirmExitApp != 0) {
+        CConfirmDlg dlg(this, LoadString(IDS_CONFIRM_EXIT_APP), Mb::YesNo | Mb::IconQuestion, true);
+        const int answer = dlg.exec();
+        m_settings.ConfirmExitApp = dlg.ShowNextTime;
+        if (answer != IDYES) {
+            event->ignore();
+            return;
+        }
+    }
+    m_bClosing = true;
+    StopAll();
+    if (CQuillbrowView *view = GetActiveHtmlView())
+        SetLastAddress(view->GetLocationURL());
+    m_bLastAddressFrozen = true;
+    m_pAddressBar->SaveHistory();
+    SaveBarState();
+    // Full screen is no placement to come back to.
+    if (m_bFullScreen)
+        OnFullScreen();
     WriteProfileBinary(kSettingsSection, kPlacementValue, CFramePlacement::Capture(this).ToBytes());
+    WriteProfileBinary(kSettingsSection, kReBarValue, CBandRecord::ToBytes(m_pReBar->CaptureLayout()));
     event->accept();
+}
+
+void CMainFrame::SaveBarState()
+{
+    WriteProfileBinary(kSettingsSection, kToolBarValue, m_pToolBar->SaveState());
+}
+
+void CMainFrame::StopAll()
+{
+    const auto views = Views();
+    for (CQuillbrowView *view : views)
+        view->Stop();
+}
+
+bool CMainFrame::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        // A highlighted item shows its prompt; leaving it shows the idle text again.
+        const QString tip = static_cast<QStatusTipEvent *>(event)->tip();
+        SetStatusText(tip.isEmpty() ? LoadString(kIdReady) : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::OnIdleUpdate()
+{
+    for (int nID : m_pToolBar->Buttons()) {
+        if (QAction *action = m_pCommands->Action(nID))
+            m_pCommands->Update(action);
+    }
+    // Keys must follow their commands' state even while no menu is open.
+    const auto actions = this->actions();
+    for (QAction *action : actions)
+        m_pCommands->Update(action);
+    // The address bar's controls follow the active window (ids 1004 to 1006).
+    m_pAddressBar->SetControlsEnabled(GetActiveHtmlView() != nullptr);
+}
+
+QMenu *CMainFrame::DropDownMenu(int nID)
+{
+    switch (nID) {
+    case 32774:
+        return m_pCommands->FindMenu(QStringLiteral("NewMenu"));
+    case 32793:
+        return m_pCommands->FindMenu(QStringLiteral("TextSizeMenu"));
+    case 32812:
+        return m_pCommands->FindMenu(QStringLiteral("FavoritesMenu"));
+    case 32779:
+    case 32780: {
+        CQuillbrowView *view = GetActiveHtmlView();
+        if (!view)
+            return nullptr;
+        // Built for one opening only.
+        auto *menu = new QMenu(this);
+        connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater, Qt::QueuedConnection);
+        view->BuildHistoryMenu(menu, nID == 32779);
+        const auto items = menu->actions();
+        for (QAction *item : items) {
+            const int nEntry = item->data().toInt();
+            item->setStatusTip(view->GetHistoryURL(nEntry));
+            connect(item, &QAction::triggered, this, [this, nEntry] { m_pCommands->Route(nEntry); },
+                    Qt::QueuedConnection);
+        }
+        if (items.isEmpty()) {
+            delete menu;
+            return nullptr;
+        }
+        return menu;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+bool CMainFrame::IsBarVisible(int nBandId) const
+{
+    return m_pReBar->IsBandVisible(nBandId);
+}
+
+void CMainFrame::ToggleBand(int nBandId)
+{
+    m_pReBar->ShowBand(nBandId, !m_pReBar->IsBandVisible(nBandId));
+}
+
+void CMainFrame::OnFullScreen()
+{
+    m_bFullScreen = !m_bFullScreen;
+    if (m_bFullScreen) {
+        if (QMdiSubWindow *child = m_pMdiArea->currentSubWindow())
+            child->showMaximized();
+        statusBar()->hide();
+        showFullScreen();
+    } else {
+        statusBar()->show();
+        showMaximized();
+    }
+}
+
+bool CMainFrame::IsFocusInAddressBar() const
+{
+    return m_pAddressBar->HasFocusInCombo();
+}
+
+void CMainFrame::OnEditCommand(int nID)
+{
+    if (IsFocusInAddressBar()) {
+        QLineEdit *edit = m_pAddressBar->Combo()->lineEdit();
+        if (!edit)
+            return;
+        if (nID == 57635)
+            edit->cut();
+        else if (nID == 57634)
+            edit->copy();
+        else
+            edit->paste();
+    }
+    // The page's own cut, copy and paste come with the page commands.
+}
+
+void CMainFrame::OnUpdateEditCommand(CCmdUI *pCmdUI)
+{
+    if (!IsFocusInAddressBar()) {
+        pCmdUI->Enable(false);
+        return;
+    }
+    if (pCmdUI->m_nID == 57637) {
+        const QMimeData *data = QApplication::clipboard()->mimeData();
+        pCmdUI->Enable(data && data->hasText());
+    } else {
+        pCmdUI->Enable(m_pAddressBar->HasEditSelection());
+    }
+}
+
+void CMainFrame::OnClearAddresses()
+{
+    const bool bAsk = m_settings.ConfirmClearAddress != 0;
+    if (bAsk) {
+        CConfirmDlg dlg(this, LoadString(IDS_CONFIRM_CLEAR_ADDRESS), Mb::YesNo | Mb::IconQuestion,
+                        true);
+        const int answer = dlg.exec();
+        m_settings.ConfirmClearAddress = dlg.ShowNextTime;
+        if (answer != IDYES)
+            return;
+    }
+    m_pAddressBar->ClearHistory();
+    if (CQuillbrowView *view = GetActiveHtmlView())
+        SetAddressText(view->GetLocationURL(), false);
+    if (!bAsk) {
+        CConfirmDlg dlg(this, LoadString(IDS_ADDRESSES_CLEARED), Mb::Ok | Mb::IconInformation,
+                        false);
+        dlg.exec();
+    }
 }

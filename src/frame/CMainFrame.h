@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CCmdTarget.h"
 #include "IBrowserHost.h"
 #include "IWebEngine.h"
 
@@ -11,15 +12,23 @@
 #include <functional>
 #include <memory>
 
+class CAddressBar;
+class CAnimation;
+class CCommandManager;
+class CMainReBar;
+class CMainToolBar;
 class CSettings;
 class CWindowsBar;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 
 // The one top-level window: a multiple-document frame whose MDI area holds the
-// browser windows. It also answers the single-instance messages of later starts
-// (the application's channel hands them over).
-class CMainFrame : public QMainWindow, public IBrowserHost
+// browser windows, with the menu bar, a rebar of four bands (toolbar, address bar,
+// busy animation, Windows Bar) and a status bar. It routes every command and
+// answers the single-instance messages of later starts (the application's channel
+// hands them over).
+class CMainFrame : public QMainWindow, public IBrowserHost, public CCmdTarget
 {
     Q_OBJECT
 public:
@@ -50,14 +59,33 @@ public:
     void PostCloseActiveWindow() override;
     bool IsClosingAll() const override { return m_fnIsClosingAll && m_fnIsClosingAll(); }
     void SignalSplashDone() override;
+    void ShowCaptionMenu(const QPoint &globalPos) override;
+
+    // Band ids of the rebar.
+    enum { BandToolBar = 1007, BandAddressBar = 1008, BandAnimation = 1009, BandWindowsBar = 1010 };
+    QWidget *GetBandChild(int nBandId) const;
+
+    // The application joins the command route (after the window's own targets, and
+    // again after the frame).
+    void SetAppTarget(CCmdTarget *pApp) { m_pAppTarget = pApp; }
+    QList<CCmdTarget *> CommandRoute() const;
+    CCommandManager *Commands() const { return m_pCommands; }
+    CMainToolBar *ToolBar() const { return m_pToolBar; }
+    CAddressBar *AddressBar() const { return m_pAddressBar; }
+    CAnimation *Animation() const { return m_pAnimate; }
+    CMainReBar *ReBar() const { return m_pReBar; }
+    QMenu *TabMenu() const { return m_pTabMenu; }
+    bool IsFullScreen() const { return m_bFullScreen; }
+    // Closing without the exit question, for an end the user did not ask for.
+    void SetAskBeforeClose(bool bAsk) { m_bAskBeforeClose = bAsk; }
 
     // Sets the active view's typed flag, then navigates it; nothing without a window.
     void NavigateActiveView(const QString &strAddress, bool bTyped);
 
     QString LastAddress() const { return m_strLastAddress; }
-    QString AddressText() const { return m_strAddressText; }
-    bool IsAnimationPlaying() const { return m_bAnimationPlaying; }
-    QStringList TypedAddresses() const { return m_typedAddresses; }
+    QString AddressText() const;
+    bool IsAnimationPlaying() const;
+    QStringList TypedAddresses() const;
     QList<CQuillbrowView *> Views() const;
 
     // Tests give windows a fake engine; the real one is the default.
@@ -90,20 +118,42 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
+    void CreateBars();
+    void BuildCommandMap();
     void OnSubWindowActivated(QMdiSubWindow *pWindow);
     void UpdateFrameTitle();
+    void OnIdleUpdate();
+    QMenu *DropDownMenu(int nID);
+    void ToggleBand(int nBandId);
+    bool IsBarVisible(int nBandId) const;
+    void OnFullScreen();
+    void OnEditCommand(int nID);
+    void OnUpdateEditCommand(CCmdUI *pCmdUI);
+    bool IsFocusInAddressBar() const;
+    void OnClearAddresses();
+    void StopAll();
+    void SaveBarState();
 
     CSettings &m_settings;
     QMdiArea *m_pMdiArea;
     CWindowsBar *m_pWindowsBar;
+    CCommandManager *m_pCommands;
+    CMainToolBar *m_pToolBar = nullptr;
+    CAddressBar *m_pAddressBar = nullptr;
+    CAnimation *m_pAnimate = nullptr;
+    CMainReBar *m_pReBar = nullptr;
+    QMenu *m_pCaptionMenu = nullptr;
+    QMenu *m_pTabMenu = nullptr;
+    CCmdTarget *m_pAppTarget = nullptr;
     QPointer<QMdiSubWindow> m_pActiveChild;
     QString m_strLastAddress;
     bool m_bLastAddressFrozen = false;
-    QString m_strAddressText;
-    bool m_bAnimationPlaying = false;
-    QStringList m_typedAddresses;
+    bool m_bFullScreen = false;
+    bool m_bAskBeforeClose = true;
+    bool m_bClosing = false;
     EngineFactory m_engineFactory;
     std::function<bool()> m_fnIsClosingAll;
     std::function<void()> m_fnSplashDone;
