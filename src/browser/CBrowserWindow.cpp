@@ -19,7 +19,8 @@ CQuillbrowView *CreateBrowserWindow(IBrowserHost *pHost, bool bShow, bool bAddTa
     auto *frame = new CChildFrame(pHost, doc, view);
     frame->hide();
     mdi->addSubWindow(frame);
-    frame->resize(mdi->size() * 3 / 4);
+    // Before the frame is first laid out its MDI area has no real size yet.
+    frame->resize(mdi->size().expandedTo(QSize(800, 560)) * 3 / 4);
 
     const bool bMaximized = pHost->ChildMaximized();
     if (bShow && bAddTab && bMaximized)

@@ -9,7 +9,12 @@
 CQuillbrowDoc::CQuillbrowDoc(IBrowserHost *pHost, QObject *parent)
     : QObject(parent)
     , m_pHost(pHost)
-{ }
+{
+    // File Close closes the document, and with it its window.
+    OnCommandId(57602, [this] {
+        QMetaObject::invokeMethod(this, &CQuillbrowDoc::OnCloseDocument, Qt::QueuedConnection);
+    });
+}
 
 void CQuillbrowDoc::SetTitle(const QString &strTitle)
 {

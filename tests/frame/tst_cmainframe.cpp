@@ -110,6 +110,12 @@ void TestCMainFrame::viewComesBeforeFrameAndApp()
     QVERIFY(m_frame->Commands()->Route(32787));
     QCOMPARE(m_engines.value(view->Engine())->m_calls.last(), u"Refresh"_qs);
     QVERIFY(m_app.m_handled.isEmpty());
+
+    // File Close reaches the active window's document.
+    NewWindow(u"http://h/b"_qs);
+    QVERIFY(m_frame->Commands()->Route(57602));
+    QTRY_COMPARE(m_frame->Views().size(), 1);
+    QCOMPARE(m_frame->GetActiveHtmlView(), view);
 }
 
 void TestCMainFrame::enableRulesWithAndWithoutWindow()
