@@ -1,5 +1,6 @@
 #include "CCommandLine.h"
 #include "CQuillbrowApp.h"
+#include "CTermSignals.h"
 
 #include <QApplication>
 
@@ -31,6 +32,14 @@ int main(int argc, char **argv)
     CQuillbrowApp app({argv + 1, argv + argc});
     if (!app.InitInstance())
         return app.ExitInstance();
+    // Ended from outside, the program still saves what the user set.
+    CTermSignals termSignals;
+    QObject::connect(&termSignals, &CTermSignals::terminateRequested, &qapp, [&app] {
+        // Nobody is there to answer the exit question.
+        if (CMainFrame *frame = app.MainFrame())
+            frame->SetAskBeforeClose(false);
+        QApplication::quit();
+    });
     const int code = QApplication::exec();
     const int exitCode = app.ExitInstance();
     return code != 0 ? code : exitCode;

@@ -119,6 +119,21 @@ private slots:
         QCOMPARE(client.SendNavigate(), 1u);
         QCOMPARE(first->state(), QProcess::Running);
     }
+
+    void terminatedCopySavesItsSettings()
+    {
+        // A logout ends the program with SIGTERM: what the user set must still be saved.
+        WriteSettings("StartMode=7\n");
+        QProcess *first = Launch();
+        WAIT_FOR_LINE(first, "main frame shown");
+        ::kill(pid_t(first->processId()), SIGTERM);
+        QVERIFY(first->waitForFinished(30000));
+        QCOMPARE(first->exitStatus(), QProcess::NormalExit);
+        QSettings stored(u"Tarvo"_qs, u"Quillbrow"_qs);
+        QCOMPARE(stored.value(u"Settings/StartMode"_qs).toInt(), 7);
+        QCOMPARE(stored.value(u"Settings/ConfirmExitApp"_qs).toInt(), 1);
+        QVERIFY(stored.contains(u"Settings/MainFramePosition"_qs));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
