@@ -8,6 +8,7 @@
 #include "CChildFrame.h"
 #include "CCommandManager.h"
 #include "CConfirmDlg.h"
+#include "CDownloadManager.h"
 #include "CFramePlacement.h"
 #include "CMainReBar.h"
 #include "CMainToolBar.h"
@@ -86,7 +87,16 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
     , m_pMdiArea(new QMdiArea(this))
     , m_pWindowsBar(new CWindowsBar(this))
     , m_pCommands(new CCommandManager(this, [this] { return CommandRoute(); }))
-    , m_engineFactory([] { return std::make_unique<CWebEngine>(); })
+    , m_engineFactory([this] {
+        auto engine = std::make_unique<CWebEngine>();
+        // Downloads report to the status bar of the frame that exists now.
+        QPointer<CMainFrame> frame(this);
+        CDownloadManager::Instance()->SetStatusCallback([frame](const QString &text) {
+            if (frame)
+                frame->SetStatusText(text);
+        });
+        return engine;
+    })
 {
     setWindowTitle(LoadString(kIdAppTitle));
     setObjectName(QStringLiteral("MainFrame"));
