@@ -53,7 +53,10 @@ public:
     }
 
 protected:
-    void OnCommandId(int nID, std::function<void()> handler) { m_commands.insert(nID, std::move(handler)); }
+    void OnCommandId(int nID, std::function<void()> handler)
+    {
+        m_commands.insert(nID, std::move(handler));
+    }
     void OnCommandRange(int nFirst, int nLast, std::function<void(int)> handler)
     {
         m_ranges.append({nFirst, nLast, std::move(handler)});

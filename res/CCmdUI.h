@@ -7,8 +7,7 @@ class CCmdUI
 public:
     explicit CCmdUI(int nID)
         : m_nID(nID)
-    {
-    }
+    { }
     virtual ~CCmdUI() = default;
 
     void Enable(bool bOn = true)

@@ -107,13 +107,13 @@ const CMenuDef &CaptionPopup()
 
 const CMenuDef &TabPopup()
 {
-    static const CMenuDef menu = Popup(
-        TR("Tab"),
-        {Item(32819, TR("&Add to Favorites...")), Item(32825, TR("A&dd to AutoClose...")),
-         Item(32821, TR("&Back")), Item(32822, TR("&Forward")), Item(32823, TR("&Stop")),
-         Item(32824, TR("&Refresh")), Item(32815, TR("&Close")), Item(32776, TR("C&lose All")),
-         Item(32817, TR("Close All &Except This"))},
-        QStringLiteral("TabMenu"));
+    static const CMenuDef menu
+        = Popup(TR("Tab"),
+                {Item(32819, TR("&Add to Favorites...")), Item(32825, TR("A&dd to AutoClose...")),
+                 Item(32821, TR("&Back")), Item(32822, TR("&Forward")), Item(32823, TR("&Stop")),
+                 Item(32824, TR("&Refresh")), Item(32815, TR("&Close")),
+                 Item(32776, TR("C&lose All")), Item(32817, TR("Close All &Except This"))},
+                QStringLiteral("TabMenu"));
     return menu;
 }
 

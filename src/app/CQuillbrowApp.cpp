@@ -46,7 +46,8 @@ void CQuillbrowApp::BuildCommandMap()
         for (CQuillbrowView *view : views)
             view->Stop();
     });
-    OnUpdateId(32782, [this](CCmdUI *ui) { ui->Enable(m_pMainWnd && m_pMainWnd->GetActiveHtmlView()); });
+    OnUpdateId(32782,
+               [this](CCmdUI *ui) { ui->Enable(m_pMainWnd && m_pMainWnd->GetActiveHtmlView()); });
 }
 
 CQuillbrowApp::~CQuillbrowApp()

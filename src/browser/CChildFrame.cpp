@@ -11,7 +11,6 @@
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
-
 CChildFrame::CChildFrame(IBrowserHost *pHost, CQuillbrowDoc *pDoc, CQuillbrowView *pView)
     : m_pHost(pHost)
     , m_pDoc(pDoc)
@@ -23,7 +22,6 @@ CChildFrame::CChildFrame(IBrowserHost *pHost, CQuillbrowDoc *pDoc, CQuillbrowVie
     pDoc->SetFrame(this);
     setWindowIcon(
         QIcon::fromTheme(QStringLiteral("text-html"), style()->standardIcon(QStyle::SP_FileIcon)));
-
 }
 
 CChildFrame::~CChildFrame() = default;

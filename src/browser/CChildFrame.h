@@ -28,7 +28,6 @@ public:
     // Records the active window's state in the main frame, then goes.
     void DestroyWindow();
 
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

@@ -20,10 +20,7 @@ class QMenu;
 // the status text and the window's history. It decides whether a window a page
 // opened is shown or closed unseen (AutoClose), and answers a page's request to
 // close its window.
-class CQuillbrowView : public QWidget,
-                       public IEngineEvents,
-                       public IBarWindow,
-                       public CCmdTarget
+class CQuillbrowView : public QWidget, public IEngineEvents, public IBarWindow, public CCmdTarget
 {
     Q_OBJECT
 public:

@@ -9,8 +9,7 @@ CCommandManager::CCommandManager(QWidget *pFrame, RouteProvider route)
     : QObject(pFrame)
     , m_pFrame(pFrame)
     , m_route(std::move(route))
-{
-}
+{ }
 
 QAction *CCommandManager::MakeAction(int nID, const QString &text, QObject *pParent)
 {
@@ -22,9 +21,11 @@ QAction *CCommandManager::MakeAction(int nID, const QString &text, QObject *pPar
         action->setToolTip(tip);
     action->setIconVisibleInMenu(false);
     // Queued so a command that closes windows never runs inside the menu's own handling.
-    connect(action, &QAction::triggered, this, [this, nID] { Route(nID); }, Qt::QueuedConnection);
+    connect(
+        action, &QAction::triggered, this, [this, nID] { Route(nID); }, Qt::QueuedConnection);
     m_actions.insert(nID, action);
-    connect(action, &QObject::destroyed, this, [this, nID, action] { m_actions.remove(nID, action); });
+    connect(action, &QObject::destroyed, this,
+            [this, nID, action] { m_actions.remove(nID, action); });
     return action;
 }
 

@@ -230,7 +230,9 @@ QList<CCmdTarget *> CMainFrame::CommandRoute() const
 
 void CMainFrame::BuildCommandMap()
 {
-    const auto windowRule = [this](CCmdUI *ui) { ui->Enable(GetActiveHtmlView() != nullptr); };
+    const auto windowRule = [this](CCmdUI *ui) {
+        ui->Enable(GetActiveHtmlView() != nullptr);
+    };
 
     // Bars: the last visible of the three rebar bars cannot be hidden.
     OnCommandId(59392, [this] { ToggleBand(BandToolBar); });
@@ -530,7 +532,8 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     if (m_bFullScreen)
         OnFullScreen();
     WriteProfileBinary(kSettingsSection, kPlacementValue, CFramePlacement::Capture(this).ToBytes());
-    WriteProfileBinary(kSettingsSection, kReBarValue, CBandRecord::ToBytes(m_pReBar->CaptureLayout()));
+    WriteProfileBinary(kSettingsSection, kReBarValue,
+                       CBandRecord::ToBytes(m_pReBar->CaptureLayout()));
     event->accept();
 }
 
@@ -593,8 +596,9 @@ QMenu *CMainFrame::DropDownMenu(int nID)
         for (QAction *item : items) {
             const int nEntry = item->data().toInt();
             item->setStatusTip(view->GetHistoryURL(nEntry));
-            connect(item, &QAction::triggered, this, [this, nEntry] { m_pCommands->Route(nEntry); },
-                    Qt::QueuedConnection);
+            connect(
+                item, &QAction::triggered, this, [this, nEntry] { m_pCommands->Route(nEntry); },
+                Qt::QueuedConnection);
         }
         if (items.isEmpty()) {
             delete menu;
