@@ -20,16 +20,15 @@ public:
     bool IsBusy() const override { return bBusy; }
     QString DocumentTitle() const override { return title; }
     void ActivateFrame(int nShowCmd) override { activations.append(nShowCmd); }
-    void CloseWindow() override { calls.append(QStringLiteral("close")); }
-    void GoBack() override { calls.append(QStringLiteral("back")); }
-    void GoForward() override { calls.append(QStringLiteral("forward")); }
-    void Stop() override { calls.append(QStringLiteral("stop")); }
-    void Refresh() override { calls.append(QStringLiteral("refresh")); }
-    bool CanGoBack() const override { return bCanGoBack; }
+    void CloseWindow() override { calls.append(u"close"_qs); }
+    void GoBack() override { calls.append(u"back"_qs); }
+    void GoForward() override { calls.append(u"forward"_qs); }
+    void Stop() override { calls.append(u"stop"_qs); }
+    void Refresh() override { calls.append(u"refresh"_qs); }
+    bool CanGoBack() const override { return true; }
     bool CanGoForward() const override { return false; }
 
     bool bBusy = false;
-    bool bCanGoBack = false;
     QString title;
     QList<int> activations;
     QStringList calls;
@@ -42,77 +41,45 @@ class tst_CWindowsBar : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
-    void emptyBarAndAdding();
     void tabProgress_data();
     void tabProgress();
-    void leftClick_data();
-    void leftClick();
-    void prevNext_data();
-    void prevNext();
-    void tabMenu();
-    void rightClickOffTabs();
+    void activation_data();
+    void activation();
+    void rightClick();
     void rows_data();
     void rows();
-    void toolTip_data();
-    void toolTip();
-    void pieFillsClockwise();
+    void tabFace();
 
 private:
-    // A shown bar of the given width holding nTabs fake windows, the first current.
+    // A shown bar of the given width holding nTabs fake windows, only the first
+    // added as current.
     void MakeBar(int nTabs, int nWidth = 800);
-    void Click(Qt::MouseButton button, QPoint pos)
-    {
-        QTest::mouseClick(m_bar.get(), button, {}, pos);
-    }
+    void RightClick(QPoint pos) { QTest::mouseClick(m_bar.get(), Qt::RightButton, {}, pos); }
 
-    std::unique_ptr<CWindowsBar> m_bar;
     std::vector<std::unique_ptr<CFakeWindow>> m_views;
+    std::unique_ptr<CWindowsBar> m_bar;
     bool m_bMaximized = false;
 };
 
 void tst_CWindowsBar::init()
 {
-    // The offscreen platform reports every window-system call it cannot carry out
-    // (raise, keyboard grab, size hints); those say nothing about the bar.
-    QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support )")));
-    m_bMaximized = false;
-}
-
-void tst_CWindowsBar::cleanup()
-{
-    m_bar.reset();
-    m_views.clear();
+    // The offscreen platform reports window-system calls it cannot carry out.
+    QTest::failOnWarning(QRegularExpression(u"^(?!This plugin does not support )"_qs));
 }
 
 void tst_CWindowsBar::MakeBar(int nTabs, int nWidth)
 {
     m_bar = std::make_unique<CWindowsBar>();
+    m_views.clear();
+    m_bMaximized = false;
     m_bar->SetActiveChildMaximizedQuery([this] { return m_bMaximized; });
     m_bar->resize(nWidth, 80);
     m_bar->show();
     for (int i = 0; i < nTabs; ++i) {
         m_views.push_back(std::make_unique<CFakeWindow>());
-        m_bar->AddTab(m_views.back().get(), i == 0);
+        QCOMPARE(m_bar->AddTab(m_views.back().get(), i == 0), i);
     }
-}
-
-void tst_CWindowsBar::emptyBarAndAdding()
-{
-    MakeBar(0);
-    CFakeWindow first, second;
-    QCOMPARE(m_bar->FindTab(&first), -1);
-    m_bar->ActivatePrevWindow(nullptr);
-    m_bar->ActivateNextWindow(nullptr);
-    QCOMPARE(m_bar->minimumHeight(), 23);
-
-    m_bar->AddTab(&first, true);
-    QCOMPARE(m_bar->AddTab(&second, false), 1);
-    QCOMPARE(m_bar->GetCurSel(), 0);
-    m_bar->SetTabText(&second, QStringLiteral("Page"));
-    m_bar->SetTabText(&second, QString());
-    QCOMPARE(m_bar->GetTabText(1), QStringLiteral("Page"));
-    QVERIFY(first.activations.isEmpty() && second.activations.isEmpty());
+    QCOMPARE(m_bar->GetCurSel(), 0); // adding selects only where asked
 }
 
 void tst_CWindowsBar::tabProgress_data()
@@ -123,7 +90,6 @@ void tst_CWindowsBar::tabProgress_data()
     QTest::addColumn<int>("image"); // every tab starts at 50 %, image 4
 
     QTest::newRow("over 100 changes nothing") << true << false << 101 << 4;
-    QTest::newRow("0 current") << true << false << 0 << 0;
     QTest::newRow("12") << false << false << 12 << 0;
     QTest::newRow("13") << false << false << 13 << 1;
     QTest::newRow("99") << false << false << 99 << 7;
@@ -149,111 +115,86 @@ void tst_CWindowsBar::tabProgress()
     QCOMPARE(m_bar->GetTabImage(current ? 0 : 1), image);
 }
 
-void tst_CWindowsBar::leftClick_data()
+void tst_CWindowsBar::activation_data()
 {
-    QTest::addColumn<int>("tab");
-    QTest::addColumn<bool>("maximized");
-
-    QTest::newRow("other tab, normal") << 1 << false;
-    QTest::newRow("other tab, maximized") << 1 << true;
-    // No selection change here: the click alone must bring back a minimized window.
-    QTest::newRow("current tab, normal") << 0 << false;
-    QTest::newRow("current tab, maximized") << 0 << true;
-}
-
-void tst_CWindowsBar::leftClick()
-{
-    QFETCH(int, tab);
-    QFETCH(bool, maximized);
-
-    MakeBar(2);
-    m_bMaximized = maximized;
-    Click(Qt::LeftButton, m_bar->TabRect(tab).center());
-    QCOMPARE(m_bar->GetCurSel(), tab);
-    QCOMPARE(m_views.at(tab)->activations,
-             QList<int> {maximized ? IBarWindow::ShowMaximized : IBarWindow::ShowNormal});
-    QVERIFY(m_views.at(1 - tab)->activations.isEmpty());
-}
-
-void tst_CWindowsBar::prevNext_data()
-{
+    QTest::addColumn<QString>("how"); // left click on a tab, prev or next
     QTest::addColumn<int>("current");
-    QTest::addColumn<int>("given"); // a tab's view, -1 for null, -2 for a window without a tab
-    QTest::addColumn<bool>("next");
+    QTest::addColumn<int>("target"); // a tab, -1 for null, -2 for a window without a tab
+    QTest::addColumn<bool>("maximized");
     QTest::addColumn<int>("activated"); // -1: none
 
-    QTest::newRow("prev on first") << 0 << -1 << false << -1;
-    QTest::newRow("next on last") << 2 << -1 << true << -1;
-    QTest::newRow("prev of given view") << 2 << 1 << false << 0;
-    QTest::newRow("next of tabless view") << 2 << -2 << true << 0;
-    QTest::newRow("prev of tabless view") << 2 << -2 << false << -1;
+    QTest::newRow("click other, normal") << u"click"_qs << 0 << 1 << false << 1;
+    QTest::newRow("click other, maximized") << u"click"_qs << 0 << 1 << true << 1;
+    // No selection change here: the click alone must bring back a minimized window.
+    QTest::newRow("click current, normal") << u"click"_qs << 0 << 0 << false << 0;
+    QTest::newRow("click current, maximized") << u"click"_qs << 0 << 0 << true << 0;
+    // No wrap-around at either end.
+    QTest::newRow("prev on first") << u"prev"_qs << 0 << -1 << false << -1;
+    QTest::newRow("next on last") << u"next"_qs << 2 << -1 << false << -1;
+    QTest::newRow("prev of given view") << u"prev"_qs << 2 << 1 << false << 0;
+    QTest::newRow("prev of tabless view") << u"prev"_qs << 2 << -2 << false << -1;
 }
 
-void tst_CWindowsBar::prevNext()
+void tst_CWindowsBar::activation()
 {
+    QFETCH(QString, how);
     QFETCH(int, current);
-    QFETCH(int, given);
-    QFETCH(bool, next);
+    QFETCH(int, target);
+    QFETCH(bool, maximized);
     QFETCH(int, activated);
 
     MakeBar(3);
-    CFakeWindow tabless;
+    m_bMaximized = maximized;
     m_bar->SelectTab(m_views.at(current).get());
-    const IBarWindow *pGiven
-        = given >= 0 ? m_views.at(given).get() : (given == -2 ? &tabless : nullptr);
-    if (next)
-        m_bar->ActivateNextWindow(pGiven);
-    else
-        m_bar->ActivatePrevWindow(pGiven);
+    CFakeWindow tabless;
+    const IBarWindow *pTarget
+        = target >= 0 ? m_views.at(target).get() : (target == -2 ? &tabless : nullptr);
+    int nShow = IBarWindow::ShowDefault;
+    if (how == u"click"_qs) {
+        QTest::mouseClick(m_bar.get(), Qt::LeftButton, {}, m_bar->TabRect(target).center());
+        nShow = maximized ? IBarWindow::ShowMaximized : IBarWindow::ShowNormal;
+    } else if (how == u"prev"_qs) {
+        m_bar->ActivatePrevWindow(pTarget);
+    } else {
+        m_bar->ActivateNextWindow(pTarget);
+    }
     for (int i = 0; i < 3; ++i)
-        QCOMPARE(m_views.at(i)->activations,
-                 i == activated ? QList<int> {IBarWindow::ShowDefault} : QList<int> {});
+        QCOMPARE(m_views.at(i)->activations, i == activated ? QList<int> {nShow} : QList<int> {});
+    QCOMPARE(m_bar->GetCurSel(), how == u"click"_qs ? target : current);
 }
 
-void tst_CWindowsBar::tabMenu()
+void tst_CWindowsBar::rightClick()
 {
     MakeBar(3);
     CFakeWindow *pView = m_views.at(1).get();
-    pView->bCanGoBack = true;
-    Click(Qt::RightButton, m_bar->TabRect(1).center());
-    QCOMPARE(m_bar->m_pClickedView, pView);
     QMenu *pMenu = m_bar->TabMenu();
+    QSignalSpy shown(pMenu, &QMenu::aboutToShow);
+    // Off the tabs: the window clicked before is forgotten, and no menu shows.
+    m_bar->m_pClickedView = m_views.at(0).get();
+    RightClick(QPoint(m_bar->width() - 2, 2));
+    QCOMPARE(m_bar->m_pClickedView, nullptr);
+    QCOMPARE(shown.count(), 0);
+
+    // On a tab: its menu, without selecting it.
+    RightClick(m_bar->TabRect(1).center());
+    QCOMPARE(m_bar->m_pClickedView, pView);
     QTRY_VERIFY(pMenu->isVisible());
     QCOMPARE(m_bar->GetCurSel(), 0);
-
+    // Back and Forward by the window's own history; Stop is off while it is idle.
     const QList<QAction *> actions = pMenu->actions();
-    QList<int> ids;
-    for (QAction *pAction : actions)
-        ids.append(pAction->data().toInt());
-    QCOMPARE(ids, (QList<int> {32819, 32825, 32821, 32822, 32823, 32824, 32815, 32776, 32817}));
-    // Back by the window's own history; Forward has none; Stop is off while idle.
-    QVERIFY(actions.at(2)->isEnabled() && !actions.at(3)->isEnabled()
-            && !actions.at(4)->isEnabled());
-
-    pMenu->actions().at(2)->trigger();
-    QCOMPARE(pView->calls, QStringList {QStringLiteral("back")});
+    QVERIFY(actions.at(2)->isEnabled() && !actions.at(3)->isEnabled());
+    QVERIFY(!actions.at(4)->isEnabled());
+    actions.at(2)->trigger(); // Back
+    QCOMPARE(pView->calls, QStringList {u"back"_qs});
 
     // The window closes itself while its tab's menu is open: nothing may reach it.
     m_bar->RemoveTab(pView);
     QCOMPARE(m_bar->m_pClickedView, nullptr);
-    pMenu->actions().at(6)->trigger();
-    pMenu->close();
-    QCOMPARE(pView->calls.size(), 1);
-    QVERIFY(m_views.at(0)->calls.isEmpty() && m_views.at(2)->calls.isEmpty());
-    QCOMPARE(m_bar->GetTabView(1), m_views.at(2).get());
-}
-
-void tst_CWindowsBar::rightClickOffTabs()
-{
-    MakeBar(1);
-    m_bar->m_pClickedView = m_views.at(0).get();
-    QSignalSpy shown(m_bar->TabMenu(), &QMenu::aboutToShow);
-    Click(Qt::RightButton, QPoint(m_bar->width() - 2, 2));
-    QCOMPARE(m_bar->m_pClickedView, nullptr);
-    QCOMPARE(shown.count(), 0);
-    for (QAction *pAction : m_bar->TabMenu()->actions())
+    for (QAction *pAction : actions)
         pAction->trigger();
-    QVERIFY(m_views.at(0)->calls.isEmpty());
+    pMenu->close();
+    for (const auto &view : m_views)
+        QCOMPARE(view->calls, view.get() == pView ? QStringList {u"back"_qs} : QStringList());
 }
 
 void tst_CWindowsBar::rows_data()
@@ -289,42 +230,29 @@ void tst_CWindowsBar::rows()
     QCOMPARE(changed.isEmpty(), band == 23);
 }
 
-void tst_CWindowsBar::toolTip_data()
+void tst_CWindowsBar::tabFace()
 {
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("shown");
-
-    const QString a79(79, QLatin1Char('a'));
-    QTest::newRow("79") << a79 << a79;
-    QTest::newRow("80") << a79 + QLatin1Char('b') << a79;
-    QTest::newRow("pair across the limit")
-        << a79.left(78) + QStringLiteral("\U0001F600") << a79.left(78);
-}
-
-void tst_CWindowsBar::toolTip()
-{
-    QFETCH(QString, title);
-    QFETCH(QString, shown);
-
     MakeBar(1);
-    m_views.at(0)->title = title;
-    const QPoint pos = m_bar->TabRect(0).center();
-    QHelpEvent help(QEvent::ToolTip, pos, m_bar->mapToGlobal(pos));
-    QCoreApplication::sendEvent(m_bar.get(), &help);
-    QTRY_COMPARE(QToolTip::text(), shown);
-    QToolTip::hideText();
-}
+    m_bar->SetTabText(m_views.at(0).get(), u"Page"_qs);
+    m_bar->SetTabText(m_views.at(0).get(), QString());
+    QCOMPARE(m_bar->GetTabText(0), u"Page"_qs);
 
-void tst_CWindowsBar::pieFillsClockwise()
-{
-    auto filled = [](int n, int x, int y) {
-        const QImage image = CWindowsBar::TabImages().at(n).pixmap(16, 16).toImage();
-        return qAlpha(image.pixel(x, y)) > 128;
-    };
-    QVERIFY(!filled(0, 11, 4) && !filled(0, 4, 4));
-    QVERIFY(filled(2, 11, 4) && !filled(2, 11, 11) && !filled(2, 4, 4));
-    QVERIFY(filled(4, 11, 11) && !filled(4, 4, 11));
-    QVERIFY(filled(8, 4, 4) && filled(8, 8, 8) && !filled(9, 8, 8));
+    // The tooltip keeps 79 units of the title; a surrogate pair across the limit
+    // goes as a whole.
+    const QString a79(79, u'a');
+    const QPoint pos = m_bar->TabRect(0).center();
+    for (const auto &[title, shown] :
+         {std::pair(a79 + u'b', a79), std::pair(a79.left(78) + u"\U0001F600"_qs, a79.left(78))}) {
+        m_views.at(0)->title = title;
+        QHelpEvent help(QEvent::ToolTip, pos, m_bar->mapToGlobal(pos));
+        QCoreApplication::sendEvent(m_bar.get(), &help);
+        QTRY_COMPARE(QToolTip::text(), shown);
+        QToolTip::hideText();
+    }
+
+    // The pie fills clockwise from twelve o'clock: a quarter covers the upper right.
+    const QImage quarter = CWindowsBar::TabImages().at(2).pixmap(16, 16).toImage();
+    QVERIFY(qAlpha(quarter.pixel(11, 4)) > 128 && qAlpha(quarter.pixel(4, 4)) < 128);
 }
 
 QTEST_MAIN(tst_CWindowsBar)
