@@ -3,6 +3,7 @@
 #include "CTermSignals.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 #include <unistd.h>
@@ -24,6 +25,8 @@ int main(int argc, char **argv)
 
     // Qt WebEngine shares its GL contexts with the widgets; this must precede QApplication.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine's start-up report is for its own developers, not for the terminal.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     QApplication qapp(argc, argv);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationVersion(QStringLiteral(QUILLBROW_VERSION));
