@@ -1,19 +1,9 @@
 #include "CConfirmDlg.h"
-#include "CErrorReport.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-#include <cerrno>
-
 namespace {
-
-QIcon SolidIcon(const QColor &color)
-{
-    QPixmap pixmap(64, 64);
-    pixmap.fill(color);
-    return QIcon(pixmap);
-}
 
 QImage Image(const QPixmap &pixmap)
 {
@@ -26,7 +16,12 @@ class tst_CConfirmDlg : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QApplication::setWindowIcon(SolidIcon(Qt::red)); }
+    void initTestCase()
+    {
+        QPixmap red(64, 64);
+        red.fill(Qt::red);
+        QApplication::setWindowIcon(red);
+    }
     void init()
     {
         CConfirmDlg::ClearNextAnswers();
@@ -44,7 +39,6 @@ private slots:
         QTest::newRow("yes no") << unsigned(Mb::YesNo) << u"NY"_qs;
         QTest::newRow("question bits ignored")
             << unsigned(Mb::YesNo | Mb::IconQuestion) << u"NY"_qs;
-        QTest::newRow("abort retry ignore: no buttons") << 2u << QString();
     }
     void buttonLayout()
     {
@@ -76,10 +70,10 @@ private slots:
     {
         QTest::addColumn<unsigned>("style");
         QTest::addColumn<bool>("tick");
-        QTest::addColumn<int>("key"); // 0: the title bar's close box, -1: a click on No
+        QTest::addColumn<int>("key"); // 0: the title bar's close box
         QTest::addColumn<int>("expected"); // 0: the dialog stays open
 
-        const int esc = Qt::Key_Escape, enter = Qt::Key_Return;
+        const int esc = Qt::Key_Escape;
         QTest::newRow("escape on yes/no answers no")
             << unsigned(Mb::YesNo) << false << esc << int(IDNO);
         QTest::newRow("escape on yes/no/cancel answers no")
@@ -88,12 +82,7 @@ private slots:
             << unsigned(Mb::OkCancel) << false << esc << int(IDCANCEL);
         QTest::newRow("escape on ok does nothing")
             << unsigned(Mb::Ok | Mb::IconExclamation) << false << esc << 0;
-        QTest::newRow("enter on yes/no answers yes")
-            << unsigned(Mb::YesNo) << false << enter << int(IDYES);
-        QTest::newRow("enter on ok/cancel answers ok")
-            << unsigned(Mb::OkCancel) << true << enter << int(IDOK);
         QTest::newRow("close box cancels") << unsigned(Mb::YesNo) << true << 0 << int(IDCANCEL);
-        QTest::newRow("click on no") << unsigned(Mb::YesNo) << true << -1 << int(IDNO);
     }
     void answers()
     {
@@ -109,10 +98,8 @@ private slots:
         if (tick)
             QTest::mouseClick(dlg.CheckBox(), Qt::LeftButton, {},
                               QPoint(5, dlg.CheckBox()->height() / 2));
-        if (key > 0)
+        if (key)
             QTest::keyClick(dlg.focusWidget() ? dlg.focusWidget() : &dlg, Qt::Key(key));
-        else if (key < 0)
-            QTest::mouseClick(dlg.NoButton(), Qt::LeftButton);
         else
             QVERIFY(dlg.windowHandle()->close()); // as the window system sends it
         if (!expected) {
@@ -127,38 +114,13 @@ private slots:
         QCOMPARE(dlg.ShowNextTime, tick ? 0 : 1);
     }
 
-    void iconAndSound_data()
+    void noIconTypeShowsTheAppIconSilently()
     {
-        QTest::addColumn<unsigned>("style");
-        QTest::addColumn<QIcon>("given");
-        QTest::addColumn<int>("beep");
-        QTest::addColumn<QIcon>("shown");
-        const QIcon mine = SolidIcon(Qt::blue);
-        QTest::newRow("none: application icon, silent")
-            << unsigned(Mb::Ok) << QIcon() << -1 << QApplication::windowIcon();
-        QTest::newRow("caller's icon wins and is silent")
-            << unsigned(Mb::IconExclamation) << mine << -1 << mine;
-    }
-    void iconAndSound()
-    {
-        QFETCH(unsigned, style);
-        QFETCH(QIcon, given);
-        QFETCH(QIcon, shown);
-        CConfirmDlg dlg(nullptr, u"text"_qs, style, false, QString(), given);
-        QTEST(dlg.Beep(), "beep");
+        CConfirmDlg dlg(nullptr, u"text"_qs, Mb::YesNo, false);
+        QCOMPARE(dlg.Beep(), -1);
         const QImage image = Image(dlg.IconLabel()->pixmap());
         QVERIFY(!image.isNull());
-        QVERIFY(dlg.IconLabel()->rect().contains(QRect(QPoint(), image.size())));
-        QCOMPARE(image, Image(shown.pixmap(image.size())));
-    }
-
-    void texts()
-    {
-        CConfirmDlg dlg(nullptr, u"<b>\"a&b\"</b>\nline"_qs, Mb::YesNo, true);
-        QCOMPARE(dlg.windowTitle(), u"Quillbrow"_qs);
-        QCOMPARE(dlg.CheckBox()->text(), u"&Don't show this dialog the next time"_qs);
-        // An address in a message is shown as typed, never as markup.
-        QCOMPARE(dlg.TextLabel()->textFormat(), Qt::PlainText);
+        QCOMPARE(image, Image(QApplication::windowIcon().pixmap(image.size())));
     }
 
     void waitCursorEndsEitherWay()
@@ -178,20 +140,6 @@ private slots:
             QCOMPARE(parent.cursor().shape(), Qt::WaitCursor);
         }
         QCOMPARE(parent.cursor().shape(), Qt::ArrowCursor);
-    }
-
-    void errorReports()
-    {
-        CConfirmDlg::SetNextAnswer(IDOK);
-        ShowSystemError(ENOENT);
-        QCOMPARE(CConfirmDlg::LastCaption(), u"Error"_qs);
-        QCOMPARE(CConfirmDlg::LastText(),
-                 qt_error_string(ENOENT) + u"\n\nError Code: "_qs + QString::number(ENOENT));
-
-        // A null text shows nothing, so the queued answer stays unused.
-        CConfirmDlg::SetNextAnswer(IDOK);
-        ShowErrorText(QString());
-        QVERIFY(CConfirmDlg::HasPendingAnswers());
     }
 };
 
