@@ -11,6 +11,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -18,6 +19,8 @@ bool IsBlank(const QString &url)
 {
     return url.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
 }
+
+constexpr int kRefusedPopupGraceMs = 1000;
 
 QString ProgressTitle(const QString &name, int nProgress)
 {
@@ -136,10 +139,11 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
             return;
         if (m_pHost->Settings().IsAutoClose(strURL)) {
             // Closed before it was ever shown; later navigations are refused until it goes.
+            // The engine is still setting up the new window here, so the window goes once
+            // the refused load has ended (or after a grace period if the engine says nothing).
             m_nPopupState = PopupClosing;
             bCancel = true;
-            if (CChildFrame *frame = GetParentFrame())
-                QMetaObject::invokeMethod(frame, &CChildFrame::close, Qt::QueuedConnection);
+            QTimer::singleShot(kRefusedPopupGraceMs, this, &CQuillbrowView::CloseRefusedPopup);
             return;
         }
         ShowPendingWindow();
@@ -166,8 +170,21 @@ void CQuillbrowView::OnNavigateComplete2(const QString &strURL)
     m_history.NavigationStep(DocumentTitle(), GetLocationURL(), GetLocationName());
 }
 
+void CQuillbrowView::CloseRefusedPopup()
+{
+    if (m_bCloseQueued)
+        return;
+    m_bCloseQueued = true;
+    if (CChildFrame *frame = GetParentFrame())
+        QMetaObject::invokeMethod(frame, &CChildFrame::close, Qt::QueuedConnection);
+}
+
 void CQuillbrowView::OnDocumentComplete(const QString &strURL)
 {
+    if (m_nPopupState == PopupClosing) {
+        CloseRefusedPopup();
+        return;
+    }
     m_nProgress = 100;
     m_bBusy = false;
     QString name = TruncateTitle(GetLocationName());

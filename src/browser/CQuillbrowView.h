@@ -91,10 +91,12 @@ private:
     void SetDocTitle(const QString &title);
     void BuildCommandMap();
     void ShowPendingWindow();
+    void CloseRefusedPopup();
 
     IBrowserHost *m_pHost;
     CQuillbrowDoc *m_pDoc;
     std::unique_ptr<IWebEngine> m_engine;
     CHistoryList m_history;
     QLabel *m_pCrashNotice;
+    bool m_bCloseQueued = false;
 };
