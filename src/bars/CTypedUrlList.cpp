@@ -65,14 +65,9 @@ int SaveTypedUrls(const QStringList &urls)
     if (!RegIsWritable(ERegRoot::Engine))
         return StoreWriteError();
 
-    int n = 1;
-    for (const QString &url : urls) {
-        if (url.isEmpty())
-            continue;
-        if (!RegWriteString(ERegRoot::Engine, EngineStore::kTypedUrlsKey, ValueName(n), url))
-            return StoreWriteError();
-        ++n;
-    }
+    if (!RegWriteNumberedStrings(ERegRoot::Engine, EngineStore::kTypedUrlsKey,
+                                 QStringLiteral("url"), urls))
+        return StoreWriteError();
     return 0;
 }
 

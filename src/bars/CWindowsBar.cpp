@@ -87,11 +87,6 @@ QString CutText(const QString &text, int nMax)
     return text.left(n);
 }
 
-QString MenuText(const char *text)
-{
-    return QCoreApplication::translate("Quillbrow", text);
-}
-
 } // namespace
 
 CWindowsBar::CWindowsBar(QWidget *parent)
@@ -102,45 +97,9 @@ CWindowsBar::CWindowsBar(QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMinimumHeight(BandHeight());
-    CreateTabMenu();
 }
 
 CWindowsBar::~CWindowsBar() = default;
-
-void CWindowsBar::CreateTabMenu()
-{
-    m_pTabMenu = new QMenu(this);
-    struct Item
-    {
-        int nId;
-        const char *text;
-        void (CWindowsBar::*handler)();
-    };
-    // Commands with no handler here belong to the main frame, which enables and
-    // connects them once it routes them.
-    static const Item items[] = {
-        {ID_TAB_ADD_TO_FAVORITES, QT_TRANSLATE_NOOP("Quillbrow", "&Add to Favorites..."), nullptr},
-        {ID_TAB_ADD_TO_AUTOCLOSE, QT_TRANSLATE_NOOP("Quillbrow", "A&dd to AutoClose..."), nullptr},
-        {ID_TAB_BACK, QT_TRANSLATE_NOOP("Quillbrow", "&Back"), &CWindowsBar::ClickedBack},
-        {ID_TAB_FORWARD, QT_TRANSLATE_NOOP("Quillbrow", "&Forward"), &CWindowsBar::ClickedForward},
-        {ID_TAB_STOP, QT_TRANSLATE_NOOP("Quillbrow", "&Stop"), &CWindowsBar::ClickedStop},
-        {ID_TAB_REFRESH, QT_TRANSLATE_NOOP("Quillbrow", "&Refresh"), &CWindowsBar::ClickedRefresh},
-        {ID_TAB_CLOSE, QT_TRANSLATE_NOOP("Quillbrow", "&Close"), &CWindowsBar::CloseClickedWindow},
-        {ID_FILE_CLOSE_ALL, QT_TRANSLATE_NOOP("Quillbrow", "C&lose All"), nullptr},
-        {ID_TAB_CLOSE_ALL_EXCEPT_THIS, QT_TRANSLATE_NOOP("Quillbrow", "Close All &Except This"),
-         nullptr},
-    };
-    for (const Item &item : items) {
-        QAction *pAction = m_pTabMenu->addAction(MenuText(item.text));
-        pAction->setData(item.nId);
-        pAction->setStatusTip(LoadString(item.nId).section(QLatin1Char('\n'), 0, 0));
-        if (item.handler)
-            connect(pAction, &QAction::triggered, this, item.handler);
-        else
-            pAction->setEnabled(false);
-    }
-    connect(m_pTabMenu, &QMenu::aboutToShow, this, &CWindowsBar::OnTabMenuAboutToShow);
-}
 
 int CWindowsBar::AddTab(IBarWindow *pView, bool bSelect)
 {
@@ -341,26 +300,6 @@ void CWindowsBar::ClickedRefresh()
         m_pClickedView->Refresh();
 }
 
-void CWindowsBar::OnTabMenuAboutToShow()
-{
-    const IBarWindow *pView = m_pClickedView;
-    for (QAction *pAction : m_pTabMenu->actions()) {
-        switch (pAction->data().toInt()) {
-        case ID_TAB_BACK:
-            pAction->setEnabled(pView && pView->CanGoBack());
-            break;
-        case ID_TAB_FORWARD:
-            pAction->setEnabled(pView && pView->CanGoForward());
-            break;
-        case ID_TAB_STOP:
-            pAction->setEnabled(pView && pView->IsBusy());
-            break;
-        default:
-            break;
-        }
-    }
-}
-
 void CWindowsBar::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
@@ -504,7 +443,7 @@ void CWindowsBar::OnRightClick(const QPoint &pos, const QPoint &globalPos)
 {
     // Kept after the menu closes: the frame may carry out the chosen command later.
     m_pClickedView = GetTabView(HitTest(pos));
-    if (m_pClickedView)
+    if (m_pClickedView && m_pTabMenu)
         m_pTabMenu->popup(globalPos);
 }
 

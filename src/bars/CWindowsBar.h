@@ -59,9 +59,9 @@ public:
     // that window has gone since.
     IBarWindow *m_pClickedView = nullptr;
 
-    // The "Tab" popup; the frame may add its own commands to it.
+    // The "Tab" popup shown on a right-click of a tab; its commands, routed by the frame,
+    // act on m_pClickedView through the Clicked operations below. Not owned.
     QMenu *TabMenu() const { return m_pTabMenu; }
-    // Replaces the bar's own popup by one whose commands the frame routes; not owned.
     void SetTabMenu(QMenu *pMenu) { m_pTabMenu = pMenu; }
 
     // Commands of the "Tab" popup on m_pClickedView; each does nothing without one.
@@ -100,9 +100,7 @@ private:
     void OnSelChange(int nIndex);
     void OnClick(int nIndex);
     void OnRightClick(const QPoint &pos, const QPoint &globalPos);
-    void OnTabMenuAboutToShow();
     void ActivateClickedTab(int nIndex);
-    void CreateTabMenu();
     void SetHotTab(int nIndex);
     void Relayout();
     void UpdateBandHeight();
@@ -111,6 +109,6 @@ private:
     int m_nCurSel = -1;
     int m_nRows = 1;
     int m_nHot = -1;
-    QMenu *m_pTabMenu;
+    QMenu *m_pTabMenu = nullptr;
     std::function<bool()> m_isActiveChildMaximized;
 };

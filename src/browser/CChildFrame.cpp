@@ -61,16 +61,21 @@ void CChildFrame::ActivateFrame(int nCmdShow)
         mdi->setActiveSubWindow(this);
 }
 
+void CChildFrame::RememberIfActive()
+{
+    if (IsActiveFrame()) {
+        m_pHost->SetChildMaximized(isMaximized());
+        m_pHost->SetLastAddress(m_pView->GetLocationURL());
+    }
+}
+
 void CChildFrame::DestroyWindow()
 {
     if (m_bDestroying)
         return;
     m_bDestroying = true;
     m_pHost->PlayAnimation(false);
-    if (IsActiveFrame()) {
-        m_pHost->SetChildMaximized(isMaximized());
-        m_pHost->SetLastAddress(m_pView->GetLocationURL());
-    }
+    RememberIfActive();
     // Inside closeEvent the pending close goes on by itself; a nested close() would not.
     if (!m_bInCloseEvent)
         close();

@@ -25,6 +25,9 @@ public:
     // Shows and activates the frame: 3 maximized, 1 normal, 4 without activation,
     // -1 in the state it has.
     void ActivateFrame(int nCmdShow = -1);
+    // While this is the active window: its maximized state and address become the
+    // main frame's, to be remembered at exit.
+    void RememberIfActive();
     // Records the active window's state in the main frame, then goes.
     void DestroyWindow();
 

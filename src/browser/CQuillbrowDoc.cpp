@@ -53,8 +53,7 @@ void CQuillbrowDoc::OnCloseDocument()
     if (!m_pHost->IsClosingAll() && view->IsActiveView()) {
         // The closing window is still the active one here: remember it before another
         // window takes its place.
-        m_pHost->SetChildMaximized(frame->isMaximized());
-        m_pHost->SetLastAddress(view->GetLocationURL());
+        frame->RememberIfActive();
         if (CWindowsBar *bar = m_pHost->WindowsBar()) {
             const int current = bar->GetCurSel();
             const int count = bar->GetItemCount();

@@ -31,6 +31,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSet>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
@@ -363,11 +364,7 @@ void CMainFrame::AddTypedAddress(const QString &strAddress)
 
 QStringList CMainFrame::TypedAddresses() const
 {
-    QStringList items;
-    const QComboBox *combo = m_pAddressBar->Combo();
-    for (int i = 0; i < combo->count(); ++i)
-        items << combo->itemText(i);
-    return items;
+    return m_pAddressBar->Combo()->Items();
 }
 
 void CMainFrame::OnDocumentTitleChanged()
@@ -562,13 +559,13 @@ bool CMainFrame::event(QEvent *event)
 
 void CMainFrame::OnIdleUpdate()
 {
-    for (int nID : m_pToolBar->Buttons()) {
-        if (QAction *action = m_pCommands->Action(nID))
-            m_pCommands->Update(action);
-    }
-    // Keys must follow their commands' state even while no menu is open.
-    const auto actions = this->actions();
-    for (QAction *action : actions)
+    // Buttons and keys follow their commands' state even while no menu is open; most
+    // buttons share the key's action, which is updated once.
+    const QList<QAction *> keys = actions();
+    QSet<QAction *> pending(keys.cbegin(), keys.cend());
+    for (int nID : m_pToolBar->Buttons())
+        pending.insert(m_pCommands->Action(nID));
+    for (QAction *action : std::as_const(pending))
         m_pCommands->Update(action);
     // The address bar's controls follow the active window (ids 1004 to 1006).
     m_pAddressBar->SetControlsEnabled(GetActiveHtmlView() != nullptr);

@@ -189,11 +189,5 @@ void CSettings::SaveAutoCloseList()
         return;
     }
 
-    int n = 1;
-    for (const QString &entry : std::as_const(AutoCloseList)) {
-        if (entry.isEmpty())
-            continue;
-        RegWriteString(ERegRoot::Program, kAutoCloseKey, AutoCloseValueName(n), entry);
-        ++n;
-    }
+    RegWriteNumberedStrings(ERegRoot::Program, kAutoCloseKey, QStringLiteral("url"), AutoCloseList);
 }

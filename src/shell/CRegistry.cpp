@@ -173,11 +173,9 @@ bool commit(QSettings &settings)
     return settings.status() == QSettings::NoError;
 }
 
-bool writeValue(ERegRoot root, const QString &subkey, const QString &name, const QVariant &value)
+// Writes all values in one pass over the store, so a long list costs one file write.
+bool writeValues(ERegRoot root, const QList<QPair<QString, QVariant>> &values)
 {
-    const auto key = keyOf(subkey, name);
-    if (!key)
-        return false;
     QString path;
     {
         COpenedStore store = openStore(root);
@@ -186,7 +184,8 @@ bool writeValue(ERegRoot root, const QString &subkey, const QString &name, const
         case EStoreState::Unreadable:
             return false;
         case EStoreState::Ok:
-            store.settings->setValue(*key, value);
+            for (const auto &[key, value] : values)
+                store.settings->setValue(key, value);
             return commit(*store.settings);
         case EStoreState::Broken:
             break;
@@ -197,8 +196,17 @@ bool writeValue(ERegRoot root, const QString &subkey, const QString &name, const
     if (!setAside(path))
         return false;
     const auto settings = newSettings(root);
-    settings->setValue(*key, value);
+    for (const auto &[key, value] : values)
+        settings->setValue(key, value);
     return commit(*settings);
+}
+
+bool writeValue(ERegRoot root, const QString &subkey, const QString &name, const QVariant &value)
+{
+    const auto key = keyOf(subkey, name);
+    if (!key)
+        return false;
+    return writeValues(root, {{*key, value}});
 }
 
 } // namespace
@@ -218,6 +226,22 @@ qint64 RegReadString(ERegRoot root, const QString &subkey, const QString &name, 
 bool RegWriteString(ERegRoot root, const QString &subkey, const QString &name, const QString &text)
 {
     return writeValue(root, subkey, name, text);
+}
+
+bool RegWriteNumberedStrings(ERegRoot root, const QString &subkey, const QString &prefix,
+                             const QStringList &texts)
+{
+    QList<QPair<QString, QVariant>> values;
+    int n = 1;
+    for (const QString &text : texts) {
+        if (text.isEmpty())
+            continue;
+        const auto key = keyOf(subkey, prefix + QString::number(n++));
+        if (!key)
+            return false;
+        values.append({*key, text});
+    }
+    return values.isEmpty() || writeValues(root, values);
 }
 
 bool RegDeleteKey(ERegRoot root, const QString &subkey)

@@ -30,6 +30,11 @@ qint64 RegReadString(ERegRoot root, const QString &subkey, const QString &name, 
 // Returns false when the store cannot be written.
 bool RegWriteString(ERegRoot root, const QString &subkey, const QString &name, const QString &text);
 
+// Writes the non-empty texts as prefix1, prefix2, ... without gaps, in list order,
+// in one write of the store. Returns false when the store cannot be written.
+bool RegWriteNumberedStrings(ERegRoot root, const QString &subkey, const QString &prefix,
+                             const QStringList &texts);
+
 // Deletes a key with all its values and subkeys. Returns false when it did not exist
 // or the store cannot be written.
 bool RegDeleteKey(ERegRoot root, const QString &subkey);

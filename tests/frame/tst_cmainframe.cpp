@@ -10,6 +10,7 @@
 #include "CSettings.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
+#include "CWindowsBar.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -109,8 +110,13 @@ private slots:
         CQuillbrowView *view = NewWindow(u"http://h/a"_qs);
         QVERIFY(IsEnabled(32787));
         QVERIFY(!IsEnabled(32779));
+        // The "Tab" popup follows the right-clicked window, not the active one.
+        m_frame->WindowsBar()->m_pClickedView = view;
+        QVERIFY(!IsEnabled(32821));
         view->OnCommandStateChange(IWebEngine::CmdBack, true);
         QVERIFY(IsEnabled(32779));
+        QVERIFY(IsEnabled(32821));
+        QVERIFY(!IsEnabled(32822));
         QTRY_VERIFY(m_frame->AddressBar()->Combo()->isEnabled());
 
         // Previous and Next do not wrap around.
