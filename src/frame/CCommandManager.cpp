@@ -74,10 +74,14 @@ void CCommandManager::BuildMenuBar(QMenuBar *pMenuBar)
         m_menus.insert(def.objectName, menu);
         FillMenu(menu, def.items);
     }
-    // Keys work while the frame has the focus anywhere, menu open or not.
+    // The menu bar's actions stand for their commands on the toolbar, and carry the keys,
+    // which work while the frame has the focus anywhere, menu open or not.
     const auto actions = m_actions.values();
     for (QAction *action : actions) {
-        const QKeySequence keys = CommandKeys(action->data().toInt());
+        const int nID = action->data().toInt();
+        if (!m_primary.contains(nID))
+            m_primary.insert(nID, action);
+        const QKeySequence keys = CommandKeys(nID);
         if (keys.isEmpty() || !action->shortcut().isEmpty())
             continue;
         action->setShortcut(keys);
@@ -96,17 +100,11 @@ QMenu *CCommandManager::BuildPopup(const CMenuDef &def, QWidget *pParent)
 
 QAction *CCommandManager::Action(int nID)
 {
-    const auto actions = m_actions.values(nID);
-    for (QAction *action : actions) {
-        // The menu bar's own action, the one that carries the key.
-        if (!action->shortcut().isEmpty() && action->shortcutContext() == Qt::WindowShortcut)
-            return action;
-    }
-    for (QAction *action : actions) {
-        if (qobject_cast<QMenu *>(action->parent()) || action->parent() == this)
-            return action;
-    }
-    return MakeAction(nID, CommandToolTip(nID), this);
+    if (QAction *action = m_primary.value(nID))
+        return action;
+    QAction *action = MakeAction(nID, CommandToolTip(nID), this);
+    m_primary.insert(nID, action);
+    return action;
 }
 
 QMenu *CCommandManager::FindMenu(const QString &objectName) const

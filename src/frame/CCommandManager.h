@@ -32,7 +32,8 @@ public:
     // A routed action for an id outside the menus (dynamic ranges, toolbar-only ids).
     QAction *MakeAction(int nID, const QString &text, QObject *pParent);
 
-    // The menu bar's action of a command; made on first use for ids not in it.
+    // The menu bar's action of a command (the toolbar shows this one); made on first use
+    // for ids not in the menu bar.
     QAction *Action(int nID);
     QMenu *FindMenu(const QString &objectName) const;
 
@@ -51,5 +52,6 @@ private:
     QWidget *m_pFrame;
     RouteProvider m_route;
     QMultiHash<int, QAction *> m_actions;
+    QHash<int, QAction *> m_primary;
     QHash<QString, QMenu *> m_menus;
 };
