@@ -35,18 +35,18 @@ CQuillbrowApp::CQuillbrowApp(const QList<QByteArray> &args, QObject *parent)
 
 void CQuillbrowApp::BuildCommandMap()
 {
-    OnCommandId(32774, [this] {
+    OnCommandId(ID_FILE_NEW_BLANK, [this] {
         if (CQuillbrowView *view = CreateNewWindow(true, true))
             view->Navigate2(QStringLiteral("about:blank"));
     });
-    OnCommandId(32782, [this] {
+    OnCommandId(ID_GO_STOP_ALL, [this] {
         if (!m_pMainWnd)
             return;
         const auto views = m_pMainWnd->Views();
         for (CQuillbrowView *view : views)
             view->Stop();
     });
-    OnUpdateId(32782,
+    OnUpdateId(ID_GO_STOP_ALL,
                [this](CCmdUI *ui) { ui->Enable(m_pMainWnd && m_pMainWnd->GetActiveHtmlView()); });
 }
 
@@ -91,7 +91,10 @@ bool CQuillbrowApp::InitInstance()
 
     m_pMainWnd = new CMainFrame(m_settings);
     m_pMainWnd->setAttribute(Qt::WA_DeleteOnClose);
-    // Browser windows come next; until then a forwarded address is only reported.
+    // The application's commands come after the active window's and the frame's own.
+    m_pMainWnd->SetAppTarget(this);
+    m_pMainWnd->SetClosingAllQuery([this] { return m_bClosingAll; });
+    m_pMainWnd->SetSplashDoneHandler([this] { m_bSplashDone = true; });
     connect(m_pMainWnd, &CMainFrame::openAddressRequested, this, [](const QString &address) {
         qCDebug(lcStartup, "open requested: %s", address.isEmpty() ? "\"\"" : qPrintable(address));
     });

@@ -1,6 +1,7 @@
 #include "CMainToolBar.h"
 
 #include "CCustomizeToolbarDlg.h"
+#include "CStringIds.h"
 #include "CStringTable.h"
 #include "CToolbarImages.h"
 
@@ -28,30 +29,30 @@ struct SButtonInfo
 using EStyle = CMainToolBar::EButtonStyle;
 
 constexpr SButtonInfo kDefaultButtons[] = {
-    {32774, 0, EStyle::DropDown}, // New Blank
-    {32779, 7, EStyle::DropDown}, // Back
-    {32780, 8, EStyle::DropDown}, // Forward
-    {32781, 9, EStyle::Button}, // Stop
-    {32787, 11, EStyle::Button}, // Refresh
-    {32783, 13, EStyle::Button}, // Home
-    {32784, 14, EStyle::Button}, // Search
-    {32812, 15, EStyle::WholeDropDown}, // Favorites
-    {32793, 16, EStyle::WholeDropDown}, // Text Size
-    {32797, 20, EStyle::Button}, // Full Screen
-    {32776, 3, EStyle::Button}, // Close All
-    {57602, 2, EStyle::Button}, // Close
+    {ID_FILE_NEW_BLANK, 0, EStyle::DropDown}, // New Blank
+    {ID_GO_BACK, 7, EStyle::DropDown}, // Back
+    {ID_GO_FORWARD, 8, EStyle::DropDown}, // Forward
+    {ID_GO_STOP, 9, EStyle::Button}, // Stop
+    {ID_VIEW_REFRESH, 11, EStyle::Button}, // Refresh
+    {ID_GO_HOME, 13, EStyle::Button}, // Home
+    {ID_GO_SEARCH, 14, EStyle::Button}, // Search
+    {ID_TOOLBAR_FAVORITES, 15, EStyle::WholeDropDown}, // Favorites
+    {ID_TOOLBAR_TEXT_SIZE, 16, EStyle::WholeDropDown}, // Text Size
+    {ID_VIEW_FULL_SCREEN, 20, EStyle::Button}, // Full Screen
+    {ID_FILE_CLOSE_ALL, 3, EStyle::Button}, // Close All
+    {ID_FILE_CLOSE, 2, EStyle::Button}, // Close
 };
 
 constexpr SButtonInfo kExtraButtons[] = {
-    {57601, 1, EStyle::Button}, // Open
-    {57635, 4, EStyle::Button}, // Cut
-    {57634, 5, EStyle::Button}, // Copy
-    {57637, 6, EStyle::Button}, // Paste
-    {32782, 10, EStyle::Button}, // Stop All
-    {32788, 12, EStyle::Button}, // Refresh All
-    {32808, 17, EStyle::Button}, // News
-    {32807, 18, EStyle::Button}, // Mail
-    {57607, 19, EStyle::Button}, // Print
+    {ID_FILE_OPEN, 1, EStyle::Button}, // Open
+    {ID_EDIT_CUT, 4, EStyle::Button}, // Cut
+    {ID_EDIT_COPY, 5, EStyle::Button}, // Copy
+    {ID_EDIT_PASTE, 6, EStyle::Button}, // Paste
+    {ID_GO_STOP_ALL, 10, EStyle::Button}, // Stop All
+    {ID_VIEW_REFRESH_ALL, 12, EStyle::Button}, // Refresh All
+    {ID_TOOLS_NEWS, 17, EStyle::Button}, // News
+    {ID_TOOLS_MAIL, 18, EStyle::Button}, // Mail
+    {ID_FILE_PRINT, 19, EStyle::Button}, // Print
 };
 
 const SButtonInfo *FindButton(int nId)

@@ -3,6 +3,7 @@
 #include "CChildFrame.h"
 #include "CQuillbrowView.h"
 #include "CSettings.h"
+#include "CStringIds.h"
 #include "CWindowsBar.h"
 #include "IBrowserHost.h"
 
@@ -11,7 +12,7 @@ CQuillbrowDoc::CQuillbrowDoc(IBrowserHost *pHost, QObject *parent)
     , m_pHost(pHost)
 {
     // File Close closes the document, and with it its window.
-    OnCommandId(57602, [this] {
+    OnCommandId(ID_FILE_CLOSE, [this] {
         QMetaObject::invokeMethod(this, &CQuillbrowDoc::OnCloseDocument, Qt::QueuedConnection);
     });
 }

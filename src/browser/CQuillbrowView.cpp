@@ -60,15 +60,15 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
 void CQuillbrowView::BuildCommandMap()
 {
     // The page commands that are single engine calls.
-    OnCommandId(32779, [this] { m_engine->GoBack(); });
-    OnUpdateId(32779, [this](CCmdUI *ui) { ui->Enable(m_bCanGoBack); });
-    OnCommandId(32780, [this] { m_engine->GoForward(); });
-    OnUpdateId(32780, [this](CCmdUI *ui) { ui->Enable(m_bCanGoForward); });
-    OnCommandId(32781, [this] { m_engine->Stop(); });
-    OnUpdateId(32781, [this](CCmdUI *ui) { ui->Enable(m_engine->GetBusy()); });
-    OnCommandId(32787, [this] { Refresh(); });
-    OnCommandId(32783, [this] { m_engine->GoHome(); });
-    OnCommandId(32784, [this] { m_engine->GoSearch(); });
+    OnCommandId(ID_GO_BACK, [this] { m_engine->GoBack(); });
+    OnUpdateId(ID_GO_BACK, [this](CCmdUI *ui) { ui->Enable(m_bCanGoBack); });
+    OnCommandId(ID_GO_FORWARD, [this] { m_engine->GoForward(); });
+    OnUpdateId(ID_GO_FORWARD, [this](CCmdUI *ui) { ui->Enable(m_bCanGoForward); });
+    OnCommandId(ID_GO_STOP, [this] { m_engine->Stop(); });
+    OnUpdateId(ID_GO_STOP, [this](CCmdUI *ui) { ui->Enable(m_engine->GetBusy()); });
+    OnCommandId(ID_VIEW_REFRESH, [this] { Refresh(); });
+    OnCommandId(ID_GO_HOME, [this] { m_engine->GoHome(); });
+    OnCommandId(ID_GO_SEARCH, [this] { m_engine->GoSearch(); });
     OnCommandRange(CHistoryList::kFirstCommandId, CHistoryList::kLastCommandId,
                    [this](int nID) { GoToHistoryEntry(nID); });
 }

@@ -44,8 +44,6 @@ const QString kToolBarValue = QStringLiteral("ToolBar");
 const QString kReBarValue = QStringLiteral("ReBar");
 // Toolbar buttons and the address bar follow their commands' state this often.
 constexpr int kIdleUpdateMs = 200;
-constexpr int kIdAppTitle = 57344;
-constexpr int kIdReady = 57345;
 
 // Length of the well-formed UTF-8 sequence at i, 0 when there is none (a stray
 // continuation byte, a truncated sequence, an overlong form or a surrogate).
@@ -99,7 +97,7 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
         return engine;
     })
 {
-    setWindowTitle(LoadString(kIdAppTitle));
+    setWindowTitle(LoadString(IDS_APP_TITLE));
     setObjectName(QStringLiteral("MainFrame"));
     m_pMdiArea->setObjectName(QStringLiteral("MdiArea"));
     m_bChildMaximized = m_settings.MaximizeChild != 0;
@@ -145,7 +143,7 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
     setCentralWidget(central);
     connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
 
-    SetStatusText(LoadString(kIdReady));
+    SetStatusText(LoadString(IDS_IDLE_MESSAGE));
     resize(1024, 720);
 
     auto *idle = new QTimer(this);
@@ -236,74 +234,76 @@ void CMainFrame::BuildCommandMap()
     };
 
     // Bars: the last visible of the three rebar bars cannot be hidden.
-    OnCommandId(59392, [this] { ToggleBand(BandToolBar); });
-    OnUpdateId(59392, [this](CCmdUI *ui) {
+    OnCommandId(ID_VIEW_TOOLBAR, [this] { ToggleBand(BandToolBar); });
+    OnUpdateId(ID_VIEW_TOOLBAR, [this](CCmdUI *ui) {
         ui->SetCheck(IsBarVisible(BandToolBar));
         ui->Enable(IsBarVisible(BandAddressBar) || IsBarVisible(BandWindowsBar));
     });
-    OnCommandId(32806, [this] { ToggleBand(BandAddressBar); });
-    OnUpdateId(32806, [this](CCmdUI *ui) {
+    OnCommandId(ID_VIEW_ADDRESS_BAR, [this] { ToggleBand(BandAddressBar); });
+    OnUpdateId(ID_VIEW_ADDRESS_BAR, [this](CCmdUI *ui) {
         ui->SetCheck(IsBarVisible(BandAddressBar));
         ui->Enable(IsBarVisible(BandToolBar) || IsBarVisible(BandWindowsBar));
     });
-    OnCommandId(32814, [this] { ToggleBand(BandWindowsBar); });
-    OnUpdateId(32814, [this](CCmdUI *ui) {
+    OnCommandId(ID_VIEW_WINDOWS_BAR, [this] { ToggleBand(BandWindowsBar); });
+    OnUpdateId(ID_VIEW_WINDOWS_BAR, [this](CCmdUI *ui) {
         ui->SetCheck(IsBarVisible(BandWindowsBar));
         ui->Enable(IsBarVisible(BandAddressBar) || IsBarVisible(BandToolBar));
     });
-    OnCommandId(59393, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
-    OnUpdateId(59393, [this](CCmdUI *ui) { ui->SetCheck(!statusBar()->isHidden()); });
-    OnCommandId(32813, [this] { m_pToolBar->Customize(); });
-    OnUpdateId(32813, [this](CCmdUI *ui) { ui->Enable(IsBarVisible(BandToolBar)); });
-    OnCommandId(32818, [this] { OnClearAddresses(); });
+    OnCommandId(ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(statusBar()->isHidden()); });
+    OnUpdateId(ID_VIEW_STATUS_BAR, [this](CCmdUI *ui) { ui->SetCheck(!statusBar()->isHidden()); });
+    OnCommandId(ID_VIEW_CUSTOMIZE_TOOLBAR, [this] { m_pToolBar->Customize(); });
+    OnUpdateId(ID_VIEW_CUSTOMIZE_TOOLBAR,
+               [this](CCmdUI *ui) { ui->Enable(IsBarVisible(BandToolBar)); });
+    OnCommandId(ID_VIEW_CLEAR_ADDRESSES, [this] { OnClearAddresses(); });
 
-    OnCommandId(32797, [this] { OnFullScreen(); });
-    OnUpdateId(32797, [this](CCmdUI *ui) { ui->SetCheck(m_bFullScreen); });
+    OnCommandId(ID_VIEW_FULL_SCREEN, [this] { OnFullScreen(); });
+    OnUpdateId(ID_VIEW_FULL_SCREEN, [this](CCmdUI *ui) { ui->SetCheck(m_bFullScreen); });
 
     // Refresh, Home and Search are the view's; the frame decides when they are enabled.
-    OnUpdateId(32787, windowRule);
-    OnUpdateId(32783, windowRule);
-    OnUpdateId(32784, windowRule);
+    OnUpdateId(ID_VIEW_REFRESH, windowRule);
+    OnUpdateId(ID_GO_HOME, windowRule);
+    OnUpdateId(ID_GO_SEARCH, windowRule);
 
-    for (int nID : {57635, 57634, 57637}) {
+    for (int nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) {
         OnCommandId(nID, [this, nID] { OnEditCommand(nID); });
         OnUpdateId(nID, [this](CCmdUI *ui) { OnUpdateEditCommand(ui); });
     }
 
-    OnCommandId(32829, [this] { m_pWindowsBar->ActivatePrevWindow(nullptr); });
-    OnUpdateId(32829, [this](CCmdUI *ui) { ui->Enable(m_pWindowsBar->GetCurSel() >= 1); });
-    OnCommandId(32830, [this] { m_pWindowsBar->ActivateNextWindow(nullptr); });
-    OnUpdateId(32830, [this](CCmdUI *ui) {
+    OnCommandId(ID_WINDOW_PREVIOUS, [this] { m_pWindowsBar->ActivatePrevWindow(nullptr); });
+    OnUpdateId(ID_WINDOW_PREVIOUS,
+               [this](CCmdUI *ui) { ui->Enable(m_pWindowsBar->GetCurSel() >= 1); });
+    OnCommandId(ID_WINDOW_NEXT, [this] { m_pWindowsBar->ActivateNextWindow(nullptr); });
+    OnUpdateId(ID_WINDOW_NEXT, [this](CCmdUI *ui) {
         const int nCur = m_pWindowsBar->GetCurSel();
         ui->Enable(nCur >= 0 && nCur < m_pWindowsBar->GetItemCount() - 1);
     });
 
     // The window arrangement commands of a multiple-document frame.
-    OnCommandId(57650, [this] { m_pMdiArea->cascadeSubWindows(); });
-    OnCommandId(57651, [this] { m_pMdiArea->tileSubWindows(); });
-    OnCommandId(57652, [this] { m_pMdiArea->tileSubWindows(); });
-    OnCommandId(57649, [this] { m_pMdiArea->tileSubWindows(); });
-    OnCommandId(57665, [this] { close(); });
+    OnCommandId(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });
+    OnCommandId(ID_WINDOW_TILE_HORZ, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommandId(ID_WINDOW_TILE_VERT, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommandId(ID_WINDOW_ARRANGE, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommandId(ID_APP_EXIT, [this] { close(); });
 
     // The "Tab" popup acts on the right-clicked window.
-    OnCommandId(32815, [this] { m_pWindowsBar->CloseClickedWindow(); });
-    OnCommandId(32821, [this] { m_pWindowsBar->ClickedBack(); });
-    OnUpdateId(32821, [this](CCmdUI *ui) {
+    OnCommandId(ID_TAB_CLOSE, [this] { m_pWindowsBar->CloseClickedWindow(); });
+    OnCommandId(ID_TAB_BACK, [this] { m_pWindowsBar->ClickedBack(); });
+    OnUpdateId(ID_TAB_BACK, [this](CCmdUI *ui) {
         ui->Enable(m_pWindowsBar->m_pClickedView && m_pWindowsBar->m_pClickedView->CanGoBack());
     });
-    OnCommandId(32822, [this] { m_pWindowsBar->ClickedForward(); });
-    OnUpdateId(32822, [this](CCmdUI *ui) {
+    OnCommandId(ID_TAB_FORWARD, [this] { m_pWindowsBar->ClickedForward(); });
+    OnUpdateId(ID_TAB_FORWARD, [this](CCmdUI *ui) {
         ui->Enable(m_pWindowsBar->m_pClickedView && m_pWindowsBar->m_pClickedView->CanGoForward());
     });
-    OnCommandId(32823, [this] { m_pWindowsBar->ClickedStop(); });
-    OnUpdateId(32823, [this](CCmdUI *ui) {
+    OnCommandId(ID_TAB_STOP, [this] { m_pWindowsBar->ClickedStop(); });
+    OnUpdateId(ID_TAB_STOP, [this](CCmdUI *ui) {
         ui->Enable(m_pWindowsBar->m_pClickedView && m_pWindowsBar->m_pClickedView->IsBusy());
     });
-    OnCommandId(32824, [this] { m_pWindowsBar->ClickedRefresh(); });
+    OnCommandId(ID_TAB_REFRESH, [this] { m_pWindowsBar->ClickedRefresh(); });
 
     // Toolbar-only ids: the buttons open their menus and carry no command.
-    OnUpdateId(32812, [](CCmdUI *ui) { ui->Enable(true); });
-    OnUpdateId(32793, windowRule);
+    OnUpdateId(ID_TOOLBAR_FAVORITES, [](CCmdUI *ui) { ui->Enable(true); });
+    OnUpdateId(ID_TOOLBAR_TEXT_SIZE, windowRule);
 }
 
 CMainFrame::~CMainFrame()
@@ -376,7 +376,7 @@ void CMainFrame::UpdateFrameTitle()
 {
     const CQuillbrowView *view = GetActiveHtmlView();
     const QString title = view ? view->DocumentTitle() : QString();
-    const QString app = LoadString(kIdAppTitle);
+    const QString app = LoadString(IDS_APP_TITLE);
     setWindowTitle(title.isEmpty() ? app : app + QLatin1String(" - ") + title);
 }
 
@@ -551,7 +551,7 @@ bool CMainFrame::event(QEvent *event)
     if (event->type() == QEvent::StatusTip) {
         // A highlighted item shows its prompt; leaving it shows the idle text again.
         const QString tip = static_cast<QStatusTipEvent *>(event)->tip();
-        SetStatusText(tip.isEmpty() ? LoadString(kIdReady) : tip);
+        SetStatusText(tip.isEmpty() ? LoadString(IDS_IDLE_MESSAGE) : tip);
         return true;
     }
     return QMainWindow::event(event);
@@ -574,21 +574,21 @@ void CMainFrame::OnIdleUpdate()
 QMenu *CMainFrame::DropDownMenu(int nID)
 {
     switch (nID) {
-    case 32774:
+    case ID_FILE_NEW_BLANK:
         return m_pCommands->FindMenu(QStringLiteral("NewMenu"));
-    case 32793:
+    case ID_TOOLBAR_TEXT_SIZE:
         return m_pCommands->FindMenu(QStringLiteral("TextSizeMenu"));
-    case 32812:
+    case ID_TOOLBAR_FAVORITES:
         return m_pCommands->FindMenu(QStringLiteral("FavoritesMenu"));
-    case 32779:
-    case 32780: {
+    case ID_GO_BACK:
+    case ID_GO_FORWARD: {
         CQuillbrowView *view = GetActiveHtmlView();
         if (!view)
             return nullptr;
         // Built for one opening only.
         auto *menu = new QMenu(this);
         connect(menu, &QMenu::aboutToHide, menu, &QObject::deleteLater, Qt::QueuedConnection);
-        view->BuildHistoryMenu(menu, nID == 32779);
+        view->BuildHistoryMenu(menu, nID == ID_GO_BACK);
         const auto items = menu->actions();
         for (QAction *item : items) {
             const int nEntry = item->data().toInt();
@@ -643,9 +643,9 @@ void CMainFrame::OnEditCommand(int nID)
         QLineEdit *edit = m_pAddressBar->Combo()->lineEdit();
         if (!edit)
             return;
-        if (nID == 57635)
+        if (nID == ID_EDIT_CUT)
             edit->cut();
-        else if (nID == 57634)
+        else if (nID == ID_EDIT_COPY)
             edit->copy();
         else
             edit->paste();
@@ -659,7 +659,7 @@ void CMainFrame::OnUpdateEditCommand(CCmdUI *pCmdUI)
         pCmdUI->Enable(false);
         return;
     }
-    if (pCmdUI->m_nID == 57637) {
+    if (pCmdUI->m_nID == ID_EDIT_PASTE) {
         const QMimeData *data = QApplication::clipboard()->mimeData();
         pCmdUI->Enable(data && data->hasText());
     } else {

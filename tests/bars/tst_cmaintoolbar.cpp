@@ -1,5 +1,6 @@
 #include "CCustomizeToolbarDlg.h"
 #include "CMainToolBar.h"
+#include "CStringIds.h"
 
 #include <QAction>
 #include <QDataStream>
@@ -18,8 +19,12 @@
 namespace {
 
 const QList<int> kTwelve
-    = {32774, 32779, 32780, 32781, 32787, 32783, 32784, 32812, 32793, 32797, 32776, 57602};
-const QList<int> kNine = {57601, 57635, 57634, 57637, 32782, 32788, 32808, 32807, 57607};
+    = {ID_FILE_NEW_BLANK,    ID_GO_BACK,          ID_GO_FORWARD,     ID_GO_STOP,
+       ID_VIEW_REFRESH,      ID_GO_HOME,          ID_GO_SEARCH,      ID_TOOLBAR_FAVORITES,
+       ID_TOOLBAR_TEXT_SIZE, ID_VIEW_FULL_SCREEN, ID_FILE_CLOSE_ALL, ID_FILE_CLOSE};
+const QList<int> kNine
+    = {ID_FILE_OPEN,        ID_EDIT_CUT,   ID_EDIT_COPY,  ID_EDIT_PASTE, ID_GO_STOP_ALL,
+       ID_VIEW_REFRESH_ALL, ID_TOOLS_NEWS, ID_TOOLS_MAIL, ID_FILE_PRINT};
 constexpr quint32 kMagic = 0x51544231;
 
 QByteArray State(const QList<qint32> &ids, quint32 nMagic = kMagic)
@@ -93,19 +98,19 @@ void tst_CMainToolBar::buttonsFollowTheirActions()
 {
     QCOMPARE(m_toolBar->Buttons(), kTwelve);
 
-    QSignalSpy triggered(Action(32781), &QAction::triggered);
-    QTest::mouseClick(Button(32781), Qt::LeftButton);
+    QSignalSpy triggered(Action(ID_GO_STOP), &QAction::triggered);
+    QTest::mouseClick(Button(ID_GO_STOP), Qt::LeftButton);
     QCOMPARE(triggered.count(), 1);
-    Action(32781)->setEnabled(false);
-    QVERIFY(!Button(32781)->isEnabled());
+    Action(ID_GO_STOP)->setEnabled(false);
+    QVERIFY(!Button(ID_GO_STOP)->isEnabled());
 
-    QAction *pFull = Action(32797);
+    QAction *pFull = Action(ID_VIEW_FULL_SCREEN);
     pFull->setCheckable(true);
     pFull->setChecked(true);
-    QVERIFY(Button(32797)->isChecked());
-    QTest::mouseClick(Button(32797), Qt::LeftButton);
+    QVERIFY(Button(ID_VIEW_FULL_SCREEN)->isChecked());
+    QTest::mouseClick(Button(ID_VIEW_FULL_SCREEN), Qt::LeftButton);
     QVERIFY(!pFull->isChecked());
-    QVERIFY(!Button(32797)->isChecked());
+    QVERIFY(!Button(ID_VIEW_FULL_SCREEN)->isChecked());
 
     // Menus that share the actions stay free of toolbar images.
     for (const auto &[nId, action] : m_actions)
@@ -114,10 +119,11 @@ void tst_CMainToolBar::buttonsFollowTheirActions()
 
 void tst_CMainToolBar::saveAndRestore()
 {
-    const QList<int> changed = {57602, 57635, 32779, 32774, 57607};
-    const QPointer<QToolButton> pOld = Button(32812);
+    const QList<int> changed
+        = {ID_FILE_CLOSE, ID_EDIT_CUT, ID_GO_BACK, ID_FILE_NEW_BLANK, ID_FILE_PRINT};
+    const QPointer<QToolButton> pOld = Button(ID_TOOLBAR_FAVORITES);
     QSignalSpy changes(m_toolBar.get(), &CMainToolBar::buttonsChanged);
-    m_toolBar->SetButtons(changed + QList<int> {32779, 4242});
+    m_toolBar->SetButtons(changed + QList<int> {ID_GO_BACK, 4242});
     QCOMPARE(m_toolBar->Buttons(), changed);
     QCOMPARE(changes.count(), 1);
     QTRY_VERIFY(!pOld); // no button of the old set lingers on the bar
@@ -130,8 +136,8 @@ void tst_CMainToolBar::saveAndRestore()
     // A bar the user emptied stays empty; ids a later version may add are skipped.
     QVERIFY(m_toolBar->RestoreState(State({})));
     QCOMPARE(m_toolBar->Buttons(), QList<int>());
-    QVERIFY(m_toolBar->RestoreState(State({32784, 99999, 57601})));
-    QCOMPARE(m_toolBar->Buttons(), (QList<int> {32784, 57601}));
+    QVERIFY(m_toolBar->RestoreState(State({ID_GO_SEARCH, 99999, ID_FILE_OPEN})));
+    QCOMPARE(m_toolBar->Buttons(), (QList<int> {ID_GO_SEARCH, ID_FILE_OPEN}));
 }
 
 void tst_CMainToolBar::restoreRejects_data()
@@ -139,9 +145,9 @@ void tst_CMainToolBar::restoreRejects_data()
     QTest::addColumn<QByteArray>("state");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("garbage") << QByteArray("\x07\x13garbage\xff\xff", 11);
-    QTest::newRow("wrong magic") << State({57601}, 0x12345678);
-    QTest::newRow("cut short") << State({57601, 57634}).chopped(2);
-    QTest::newRow("trailing bytes") << State({57601}) + QByteArray("x");
+    QTest::newRow("wrong magic") << State({ID_FILE_OPEN}, 0x12345678);
+    QTest::newRow("cut short") << State({ID_FILE_OPEN, ID_EDIT_COPY}).chopped(2);
+    QTest::newRow("trailing bytes") << State({ID_FILE_OPEN}) + QByteArray("x");
     QTest::newRow("huge count") << State({}).left(4) + QByteArray("\x7f\xff\xff\xff");
     QTest::newRow("negative count") << State({}).left(4) + QByteArray("\xff\xff\xff\xff");
 }
@@ -159,18 +165,20 @@ void tst_CMainToolBar::customize()
     // Remove Back: it joins the available buttons after the nine extra ones.
     dlg.CurrentList()->setCurrentRow(1);
     dlg.OnRemove();
-    QVERIFY(!m_toolBar->Buttons().contains(32779));
-    QCOMPARE(dlg.AvailableIds(), kNine + QList<int> {32779});
+    QVERIFY(!m_toolBar->Buttons().contains(ID_GO_BACK));
+    QCOMPARE(dlg.AvailableIds(), kNine + QList<int> {ID_GO_BACK});
 
     // Add Print before the selected Stop, then move it to the front and back one.
     dlg.CurrentList()->setCurrentRow(2);
     dlg.AvailableList()->setCurrentRow(8);
     dlg.OnAdd();
-    QCOMPARE(m_toolBar->Buttons().mid(1, 3), (QList<int> {32780, 57607, 32781}));
+    QCOMPARE(m_toolBar->Buttons().mid(1, 3),
+             (QList<int> {ID_GO_FORWARD, ID_FILE_PRINT, ID_GO_STOP}));
     dlg.OnMoveUp();
     dlg.OnMoveUp();
     dlg.OnMoveDown();
-    QCOMPARE(dlg.CurrentIds().mid(0, 3), (QList<int> {32774, 57607, 32780}));
+    QCOMPARE(dlg.CurrentIds().mid(0, 3),
+             (QList<int> {ID_FILE_NEW_BLANK, ID_FILE_PRINT, ID_GO_FORWARD}));
     QCOMPARE(m_toolBar->Buttons(), dlg.CurrentIds());
 
     dlg.OnReset();
@@ -183,11 +191,11 @@ void tst_CMainToolBar::dropDowns()
 {
     // The arrow of New Blank opens the frame's menu under the button, which stays
     // down while it shows; its face runs the command without a menu.
-    QToolButton *pNew = Button(32774);
-    QSignalSpy newTriggered(Action(32774), &QAction::triggered);
+    QToolButton *pNew = Button(ID_FILE_NEW_BLANK);
+    QSignalSpy newTriggered(Action(ID_FILE_NEW_BLANK), &QAction::triggered);
     QTest::mouseClick(pNew, Qt::LeftButton, {}, QPoint(pNew->width() - 3, pNew->height() / 2));
     QTRY_VERIFY(m_menu->isVisible());
-    QCOMPARE(m_menuRequests, QList<int> {32774});
+    QCOMPARE(m_menuRequests, QList<int> {ID_FILE_NEW_BLANK});
     QVERIFY(pNew->isDown());
     QCOMPARE(newTriggered.count(), 0);
     m_menu->hide();
@@ -197,18 +205,18 @@ void tst_CMainToolBar::dropDowns()
     QCOMPARE(m_menuRequests.size(), 1);
 
     // Favorites opens its menu from anywhere on the button and runs no command.
-    QSignalSpy favoritesTriggered(Action(32812), &QAction::triggered);
-    QTest::mouseClick(Button(32812), Qt::LeftButton, {}, QPoint(4, 4));
+    QSignalSpy favoritesTriggered(Action(ID_TOOLBAR_FAVORITES), &QAction::triggered);
+    QTest::mouseClick(Button(ID_TOOLBAR_FAVORITES), Qt::LeftButton, {}, QPoint(4, 4));
     QTRY_VERIFY(m_menu->isVisible());
-    QCOMPARE(m_menuRequests.last(), 32812);
+    QCOMPARE(m_menuRequests.last(), ID_TOOLBAR_FAVORITES);
     QCOMPARE(favoritesTriggered.count(), 0);
     m_menu->hide();
 
     // No menu to show (Back with no active window): nothing opens or stays pressed.
     m_bNoMenu = true;
-    QToolButton *pBack = Button(32779);
+    QToolButton *pBack = Button(ID_GO_BACK);
     QTest::mouseClick(pBack, Qt::LeftButton, {}, QPoint(pBack->width() - 3, pBack->height() / 2));
-    QCOMPARE(m_menuRequests.last(), 32779);
+    QCOMPARE(m_menuRequests.last(), ID_GO_BACK);
     QVERIFY(!pBack->isDown() && !m_menu->isVisible());
 }
 

@@ -24,7 +24,7 @@ class CFakeApp : public CCmdTarget
 public:
     CFakeApp()
     {
-        for (int nID : {32787, 32829, 32774})
+        for (int nID : {ID_VIEW_REFRESH, ID_WINDOW_PREVIOUS, ID_FILE_NEW_BLANK})
             OnCommandId(nID, [this, nID] { m_handled << nID; });
     }
     QList<int> m_handled;
@@ -79,57 +79,59 @@ private slots:
     void viewComesBeforeFrameAndApp()
     {
         // No window: the frame's own table, then the application.
-        QVERIFY(m_frame->Commands()->Route(32829));
+        QVERIFY(m_frame->Commands()->Route(ID_WINDOW_PREVIOUS));
         QVERIFY(m_app.m_handled.isEmpty());
-        QVERIFY(m_frame->Commands()->Route(32774));
-        QCOMPARE(m_app.m_handled, QList<int> {32774});
+        QVERIFY(m_frame->Commands()->Route(ID_FILE_NEW_BLANK));
+        QCOMPARE(m_app.m_handled, QList<int> {ID_FILE_NEW_BLANK});
         // The frame's update rule decides even though the application has a handler.
-        QVERIFY(!IsEnabled(32787));
+        QVERIFY(!IsEnabled(ID_VIEW_REFRESH));
 
         CQuillbrowView *view = NewWindow(u"http://h/a"_qs);
         m_app.m_handled.clear();
-        QVERIFY(m_frame->Commands()->Route(32787));
+        QVERIFY(m_frame->Commands()->Route(ID_VIEW_REFRESH));
         QCOMPARE(Fake(view)->m_calls.last(), u"Refresh"_qs);
         QVERIFY(m_app.m_handled.isEmpty());
 
         // File Close reaches the active window's document.
         NewWindow(u"http://h/b"_qs);
-        QVERIFY(m_frame->Commands()->Route(57602));
+        QVERIFY(m_frame->Commands()->Route(ID_FILE_CLOSE));
         QTRY_COMPARE(m_frame->Views().size(), 1);
         QCOMPARE(m_frame->GetActiveHtmlView(), view);
     }
 
     void enableRulesWithAndWithoutWindow()
     {
-        for (int nID : {57635, 57634, 57637, 32779, 32782, 32803, 32820, 57636, 57642, 32787})
+        for (int nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_GO_BACK, ID_GO_STOP_ALL,
+                        ID_FAVORITES_ADD, ID_VIEW_ADD_TO_AUTOCLOSE, ID_EDIT_FIND,
+                        ID_EDIT_SELECT_ALL, ID_VIEW_REFRESH})
             QVERIFY2(!IsEnabled(nID), qPrintable(QString::number(nID)));
-        QVERIFY(IsEnabled(32774));
+        QVERIFY(IsEnabled(ID_FILE_NEW_BLANK));
         QTRY_VERIFY(!m_frame->AddressBar()->Combo()->isEnabled());
         QVERIFY(m_frame->AddressBar()->Combo()->currentText().isEmpty());
 
         CQuillbrowView *view = NewWindow(u"http://h/a"_qs);
-        QVERIFY(IsEnabled(32787));
-        QVERIFY(!IsEnabled(32779));
+        QVERIFY(IsEnabled(ID_VIEW_REFRESH));
+        QVERIFY(!IsEnabled(ID_GO_BACK));
         // The "Tab" popup follows the right-clicked window, not the active one.
         m_frame->WindowsBar()->m_pClickedView = view;
-        QVERIFY(!IsEnabled(32821));
+        QVERIFY(!IsEnabled(ID_TAB_BACK));
         view->OnCommandStateChange(IWebEngine::CmdBack, true);
-        QVERIFY(IsEnabled(32779));
-        QVERIFY(IsEnabled(32821));
-        QVERIFY(!IsEnabled(32822));
+        QVERIFY(IsEnabled(ID_GO_BACK));
+        QVERIFY(IsEnabled(ID_TAB_BACK));
+        QVERIFY(!IsEnabled(ID_TAB_FORWARD));
         QTRY_VERIFY(m_frame->AddressBar()->Combo()->isEnabled());
 
         // Previous and Next do not wrap around.
-        QVERIFY(!IsEnabled(32829));
-        QVERIFY(!IsEnabled(32830));
+        QVERIFY(!IsEnabled(ID_WINDOW_PREVIOUS));
+        QVERIFY(!IsEnabled(ID_WINDOW_NEXT));
         NewWindow(u"http://h/b"_qs);
-        QVERIFY(IsEnabled(32829));
-        QVERIFY(!IsEnabled(32830));
+        QVERIFY(IsEnabled(ID_WINDOW_PREVIOUS));
+        QVERIFY(!IsEnabled(ID_WINDOW_NEXT));
     }
 
     void menuPromptsInTheStatusBar()
     {
-        m_frame->Commands()->Action(32774)->showStatusText(m_frame->menuBar());
+        m_frame->Commands()->Action(ID_FILE_NEW_BLANK)->showStatusText(m_frame->menuBar());
         QCOMPARE(m_frame->StatusText(), u"Open a new blank window"_qs);
         QStatusTipEvent leave {QString()};
         QCoreApplication::sendEvent(m_frame.get(), &leave);
@@ -138,7 +140,7 @@ private slots:
 
     void hiddenBandComesBackHidden()
     {
-        QVERIFY(m_frame->Commands()->Route(32806));
+        QVERIFY(m_frame->Commands()->Route(ID_VIEW_ADDRESS_BAR));
         QVERIFY(!m_frame->ReBar()->IsBandVisible(CMainFrame::BandAddressBar));
         m_frame->close();
         m_frame.reset();
@@ -146,15 +148,15 @@ private slots:
         MakeFrame();
         QVERIFY(!m_frame->ReBar()->IsBandVisible(CMainFrame::BandAddressBar));
         QVERIFY(m_frame->ReBar()->IsBandVisible(CMainFrame::BandToolBar));
-        const CCmdUI ui = m_frame->Commands()->Query(32806);
+        const CCmdUI ui = m_frame->Commands()->Query(ID_VIEW_ADDRESS_BAR);
         QVERIFY(ui.m_bCheckSet);
         QCOMPARE(ui.m_nCheck, 0);
 
         // With the tool bar gone too, the last visible bar cannot be hidden.
-        m_frame->Commands()->Route(32814);
-        QVERIFY(!IsEnabled(59392));
-        QVERIFY(IsEnabled(32806));
-        QVERIFY(IsEnabled(32814));
+        m_frame->Commands()->Route(ID_VIEW_WINDOWS_BAR);
+        QVERIFY(!IsEnabled(ID_VIEW_TOOLBAR));
+        QVERIFY(IsEnabled(ID_VIEW_ADDRESS_BAR));
+        QVERIFY(IsEnabled(ID_VIEW_WINDOWS_BAR));
     }
 
     void exitAnsweredNoKeepsTheFrameThenExitSaves()
@@ -180,12 +182,12 @@ private slots:
 
     void fullScreenBringsTheStatusBarBack()
     {
-        m_frame->Commands()->Route(59393);
+        m_frame->Commands()->Route(ID_VIEW_STATUS_BAR);
         QVERIFY(m_frame->statusBar()->isHidden());
-        m_frame->Commands()->Route(32797);
+        m_frame->Commands()->Route(ID_VIEW_FULL_SCREEN);
         QVERIFY(m_frame->isFullScreen());
-        QCOMPARE(m_frame->Commands()->Query(32797).m_nCheck, 1);
-        m_frame->Commands()->Route(32797);
+        QCOMPARE(m_frame->Commands()->Query(ID_VIEW_FULL_SCREEN).m_nCheck, 1);
+        m_frame->Commands()->Route(ID_VIEW_FULL_SCREEN);
         QVERIFY(!m_frame->isFullScreen());
         QVERIFY(m_frame->isMaximized());
         QVERIFY(!m_frame->statusBar()->isHidden());

@@ -1,0 +1,357 @@
+#include "CUserSession.h"
+
+#include "CAddressBar.h"
+#include "CAddressCombo.h"
+#include "CAnimation.h"
+#include "CChildFrame.h"
+#include "CMainFrame.h"
+#include "CMainToolBar.h"
+#include "CQuillbrowApp.h"
+#include "CQuillbrowView.h"
+#include "CWindowsBar.h"
+#include "EngineTestUtil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+QString StripMnemonic(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+    return tab < 0 ? text : text.left(tab);
+}
+
+QString StorePath(const QString &name)
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Tarvo/") + name
+        + QStringLiteral(".conf");
+}
+} // namespace
+
+CUserSession::CUserSession(QObject *parent)
+    : QObject(parent)
+{
+    // main() ends when the last window closes; here the test decides when to stop.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+CUserSession::~CUserSession()
+{
+    CloseOpenMenus();
+    if (m_app && !m_bExited) {
+        if (CMainFrame *frame = m_app->MainFrame())
+            frame->SetAskBeforeClose(false);
+        m_app->ExitInstance();
+    }
+    m_app.reset();
+}
+
+void CUserSession::WriteStoredSettings(const QVariantMap &values)
+{
+    QSettings store(StorePath(QStringLiteral("Quillbrow")), QSettings::IniFormat);
+    if (!values.contains(QStringLiteral("Settings/CheckDefaultBrowser")))
+        store.setValue(QStringLiteral("Settings/CheckDefaultBrowser"), 0);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        store.setValue(it.key(), it.value());
+}
+
+QVariant CUserSession::StoredSetting(const QString &key)
+{
+    return QSettings(StorePath(QStringLiteral("Quillbrow")), QSettings::IniFormat).value(key);
+}
+
+QVariant CUserSession::StoredEngineSetting(const QString &key)
+{
+    return QSettings(StorePath(QStringLiteral("QuillbrowEngine")), QSettings::IniFormat)
+        .value(key);
+}
+
+bool CUserSession::Start(const QStringList &args)
+{
+    if (!QFile::exists(StorePath(QStringLiteral("Quillbrow"))))
+        WriteStoredSettings({});
+    QList<QByteArray> argv;
+    for (const QString &arg : args)
+        argv << arg.toLocal8Bit();
+    m_app = std::make_unique<CQuillbrowApp>(argv);
+    m_bExited = false;
+    if (!m_app->InitInstance()) {
+        m_app->ExitInstance();
+        m_bExited = true;
+        return false;
+    }
+    CMainFrame *frame = m_app->MainFrame();
+    if (!frame || !QTest::qWaitForWindowExposed(frame))
+        return false;
+    frame->activateWindow();
+    return QTest::qWaitForWindowActive(frame);
+}
+
+bool CUserSession::IsRunning() const
+{
+    return m_app && !m_bExited && m_app->MainFrame();
+}
+
+bool CUserSession::WaitForExit(int nTimeoutMs)
+{
+    if (!m_app || m_bExited)
+        return true;
+    if (!WaitFor([this] { return !m_app->MainFrame(); }, nTimeoutMs))
+        return false;
+    m_app->ExitInstance();
+    m_bExited = true;
+    return true;
+}
+
+CMainFrame *CUserSession::Frame() const
+{
+    return m_app ? m_app->MainFrame() : nullptr;
+}
+
+QAction *CUserSession::FindItem(const QList<QAction *> &actions, const QString &text) const
+{
+    for (QAction *action : actions) {
+        if (!action->isSeparator() && action->isVisible() && StripMnemonic(action->text()) == text)
+            return action;
+    }
+    return nullptr;
+}
+
+void CUserSession::CloseOpenMenus()
+{
+    for (auto it = m_openMenus.crbegin(); it != m_openMenus.crend(); ++it) {
+        if (*it)
+            (*it)->hide();
+    }
+    m_openMenus.clear();
+}
+
+QAction *CUserSession::MenuItem(const QStringList &path)
+{
+    CloseOpenMenus();
+    CMainFrame *frame = Frame();
+    if (!frame || path.isEmpty())
+        return nullptr;
+    QList<QAction *> actions = frame->menuBar()->actions();
+    QPoint at = frame->menuBar()->mapToGlobal(QPoint(0, frame->menuBar()->height()));
+    QAction *item = nullptr;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        item = FindItem(actions, path.at(i));
+        if (!item)
+            return nullptr;
+        if (i + 1 == path.size())
+            break;
+        QMenu *menu = item->menu();
+        if (!menu)
+            return nullptr;
+        // Shown as on screen: the menu updates its items when it opens.
+        menu->popup(at);
+        if (!QTest::qWaitForWindowExposed(menu))
+            return nullptr;
+        m_openMenus << menu;
+        at = menu->mapToGlobal(menu->rect().topRight());
+        actions = menu->actions();
+    }
+    return item;
+}
+
+bool CUserSession::ChooseMenu(const QStringList &path)
+{
+    QAction *item = MenuItem(path);
+    if (!item || !item->isEnabled() || m_openMenus.isEmpty()) {
+        CloseOpenMenus();
+        return false;
+    }
+    QMenu *menu = m_openMenus.last();
+    const QRect rect = menu->actionGeometry(item);
+    // A click on the item: the menus close and the command runs.
+    QTest::mouseClick(menu, Qt::LeftButton, {}, rect.center());
+    CloseOpenMenus();
+    return true;
+}
+
+bool CUserSession::IsMenuItemEnabled(const QStringList &path)
+{
+    QAction *item = MenuItem(path);
+    const bool bEnabled = item && item->isEnabled();
+    CloseOpenMenus();
+    return bEnabled;
+}
+
+bool CUserSession::IsMenuItemChecked(const QStringList &path)
+{
+    QAction *item = MenuItem(path);
+    const bool bChecked = item && item->isChecked();
+    CloseOpenMenus();
+    return bChecked;
+}
+
+bool CUserSession::ClickToolButton(const QString &toolTip)
+{
+    CMainFrame *frame = Frame();
+    if (!frame)
+        return false;
+    QToolButton *button = nullptr;
+    const auto buttons = frame->ToolBar()->findChildren<QToolButton *>();
+    for (QToolButton *candidate : buttons) {
+        if (candidate->isVisible() && candidate->toolTip() == toolTip)
+            button = candidate;
+    }
+    if (!button || !WaitFor([button] { return button->isEnabled(); }, 5000))
+        return false;
+    // On the button's face, away from a drop-down arrow at its right.
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->height() / 2, button->height() / 2));
+    return true;
+}
+
+QWidget *CUserSession::FocusWidget() const
+{
+    return QApplication::focusWidget();
+}
+
+void CUserSession::PressKey(int nKey, Qt::KeyboardModifiers modifiers)
+{
+    QWidget *target = QApplication::focusWidget();
+    if (!target)
+        target = Frame();
+    QTest::keyClick(target, Qt::Key(nKey), modifiers);
+}
+
+void CUserSession::TypeAddress(const QString &text)
+{
+    PressKey(Qt::Key_D, Qt::AltModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    PressKey(Qt::Key_Return);
+}
+
+void CUserSession::ClickTab(int nIndex)
+{
+    CWindowsBar *bar = Frame()->WindowsBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->TabRect(nIndex).center());
+}
+
+QMenu *CUserSession::RightClickTab(int nIndex)
+{
+    CWindowsBar *bar = Frame()->WindowsBar();
+    QTest::mouseClick(bar, Qt::RightButton, {}, bar->TabRect(nIndex).center());
+    QMenu *menu = bar->TabMenu();
+    if (!menu || !QTest::qWaitForWindowExposed(menu))
+        return nullptr;
+    m_openMenus << menu;
+    return menu;
+}
+
+QString CUserSession::Caption() const
+{
+    return Frame() ? Frame()->windowTitle() : QString();
+}
+
+QStringList CUserSession::Tabs() const
+{
+    QStringList tabs;
+    if (CWindowsBar *bar = Frame() ? Frame()->WindowsBar() : nullptr) {
+        for (int i = 0; i < bar->GetItemCount(); ++i)
+            tabs << bar->GetTabText(i);
+    }
+    return tabs;
+}
+
+int CUserSession::CurrentTab() const
+{
+    return Frame() ? Frame()->WindowsBar()->GetCurSel() : -1;
+}
+
+int CUserSession::TabImage(int nIndex) const
+{
+    return Frame() ? Frame()->WindowsBar()->GetTabImage(nIndex) : -1;
+}
+
+QString CUserSession::StatusText() const
+{
+    return Frame() ? Frame()->statusBar()->currentMessage() : QString();
+}
+
+QString CUserSession::AddressText() const
+{
+    return Frame() ? Frame()->AddressBar()->Combo()->currentText() : QString();
+}
+
+QStringList CUserSession::TypedAddressList() const
+{
+    return Frame() ? Frame()->AddressBar()->Combo()->Items() : QStringList();
+}
+
+QList<CQuillbrowView *> CUserSession::Windows() const
+{
+    QList<CQuillbrowView *> windows;
+    CMainFrame *frame = Frame();
+    if (!frame)
+        return windows;
+    CWindowsBar *bar = frame->WindowsBar();
+    for (int i = 0; i < bar->GetItemCount(); ++i) {
+        if (auto *view = dynamic_cast<CQuillbrowView *>(bar->GetTabView(i)))
+            windows << view;
+    }
+    return windows;
+}
+
+CQuillbrowView *CUserSession::ActiveWindow() const
+{
+    return Frame() ? Frame()->GetActiveHtmlView() : nullptr;
+}
+
+QMdiSubWindow *CUserSession::ActiveChild() const
+{
+    return Frame() ? Frame()->MdiArea()->currentSubWindow() : nullptr;
+}
+
+bool CUserSession::IsBusyAnimationPlaying() const
+{
+    return Frame() && Frame()->IsAnimationPlaying();
+}
+
+bool CUserSession::WaitFor(const std::function<bool()> &predicate, int nTimeoutMs)
+{
+    return EngineTestUtil::WaitFor(predicate, nTimeoutMs);
+}
+
+bool CUserSession::WaitForPage(const QString &address, int nTimeoutMs)
+{
+    return WaitFor(
+        [this, &address] {
+            CQuillbrowView *view = ActiveWindow();
+            return view && view->GetLocationURL() == address && view->m_nProgress == 100
+                && !view->m_bBusy;
+        },
+        nTimeoutMs);
+}
+
+CQuillbrowView *CUserSession::WaitForWindowShowing(const QString &address, int nTimeoutMs)
+{
+    CQuillbrowView *found = nullptr;
+    WaitFor(
+        [&] {
+            const auto windows = Windows();
+            for (CQuillbrowView *view : windows) {
+                if (view->GetLocationURL() == address && view->m_nProgress == 100
+                    && !view->m_bBusy && view->GetParentFrame()->isVisible()) {
+                    found = view;
+                    return true;
+                }
+            }
+            return false;
+        },
+        nTimeoutMs);
+    return found;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+class CMainFrame;
+class CQuillbrowApp;
+class CQuillbrowView;
+class QAction;
+class QMdiSubWindow;
+class QMenu;
+
+// The whole program as main() builds it (the application object, its start-up, the
+// real settings files in the test's own folders, the real engine) with a user in
+// front of it. Tests act only through what this class offers: menus opened and
+// items clicked by their text, toolbar buttons clicked by their tooltip, keys sent to
+// whatever has the focus, text typed into the address bar. They read back what a
+// user sees (captions, tabs, the status bar, the address bar) or what the program
+// wrote to disk. Questions are answered in advance with CConfirmDlg::SetNextAnswer.
+class CUserSession : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CUserSession(QObject *parent = nullptr);
+    // Ends a program still running as a logout would: no question, settings saved.
+    ~CUserSession() override;
+
+    // Values written into the program's settings file before it starts, by their
+    // keys in the file ("Settings/StartMode"). A fresh folder is a first start; the
+    // default-browser question is switched off here unless a test sets it.
+    static void WriteStoredSettings(const QVariantMap &values);
+    // A value of the program's settings file as it is on disk now.
+    static QVariant StoredSetting(const QString &key);
+    // The same for the engine's own store (typed addresses, start page).
+    static QVariant StoredEngineSetting(const QString &key);
+
+    // Starts the program with these command-line arguments (after the program's
+    // name) and waits until its frame is shown and active. False when start-up
+    // ended the program (the caller then checks why).
+    bool Start(const QStringList &args = {});
+    // The program has ended: the frame closed and the exit code collected.
+    bool IsRunning() const;
+    // Waits for the frame to go after the user closed it, then finishes the exit as
+    // main() does (the application saves its settings).
+    bool WaitForExit(int nTimeoutMs = 30000);
+
+    CQuillbrowApp *App() const { return m_app.get(); }
+    CMainFrame *Frame() const;
+
+    // Opens each menu of the path in turn (so their items are updated as on
+    // screen) and clicks the last item. Texts are compared without their '&'.
+    // False when an item is missing or disabled.
+    bool ChooseMenu(const QStringList &path);
+    // The item at the end of the path, its menus opened; null when missing.
+    QAction *MenuItem(const QStringList &path);
+    bool IsMenuItemEnabled(const QStringList &path);
+    bool IsMenuItemChecked(const QStringList &path);
+    // Clicks the toolbar button with this tooltip once it is enabled.
+    bool ClickToolButton(const QString &toolTip);
+    // A key to the widget with the focus, or to the frame when nothing has it.
+    void PressKey(int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Alt+D, the text typed, Enter.
+    void TypeAddress(const QString &text);
+    // The tabs of the Windows Bar, by index from the left.
+    void ClickTab(int nIndex);
+    // Right-clicks a tab and returns the popup it opened (null when none).
+    QMenu *RightClickTab(int nIndex);
+
+    QString Caption() const;
+    QStringList Tabs() const;
+    int CurrentTab() const;
+    // The tab's picture: 0..8 the loading pie, 9 idle.
+    int TabImage(int nIndex) const;
+    QString StatusText() const;
+    QString AddressText() const;
+    // The drop-down list of typed addresses, newest first.
+    QStringList TypedAddressList() const;
+    // Visible browser windows in tab order, and the active one.
+    QList<CQuillbrowView *> Windows() const;
+    CQuillbrowView *ActiveWindow() const;
+    QMdiSubWindow *ActiveChild() const;
+    bool IsBusyAnimationPlaying() const;
+    // The widget that has the keyboard focus.
+    QWidget *FocusWidget() const;
+
+    // Waits, with the event loop running, until predicate holds.
+    static bool WaitFor(const std::function<bool()> &predicate, int nTimeoutMs = 30000);
+    // Waits until the active window shows the address, its page loaded.
+    bool WaitForPage(const QString &address, int nTimeoutMs = 30000);
+    // Waits until some visible window shows the address, its page loaded.
+    CQuillbrowView *WaitForWindowShowing(const QString &address, int nTimeoutMs = 30000);
+
+private:
+    QAction *FindItem(const QList<QAction *> &actions, const QString &text) const;
+    void CloseOpenMenus();
+
+    std::unique_ptr<CQuillbrowApp> m_app;
+    QList<QPointer<QMenu>> m_openMenus;
+    bool m_bExited = false;
+};
+
+// QTEST_MAIN for end-to-end tests: the engine set up for headless runs, as the
+// program's own main() does before its application object exists.
+#define QUILLBROW_E2E_TEST_MAIN(TestObject) QUILLBROW_ENGINE_TEST_MAIN(TestObject)
