@@ -146,6 +146,9 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
     SetStatusText(LoadString(IDS_IDLE_MESSAGE));
     resize(1024, 720);
 
+    // Keys are checked against the commands' state as they are pressed.
+    qApp->installEventFilter(this);
+
     auto *idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, &CMainFrame::OnIdleUpdate);
     idle->start(kIdleUpdateMs);
@@ -317,6 +320,12 @@ CMainFrame::~CMainFrame()
     const auto windows = m_pMdiArea->findChildren<CChildFrame *>();
     for (CChildFrame *window : windows)
         delete window;
+}
+
+void CMainFrame::SetAppTarget(CCmdTarget *pApp)
+{
+    m_pAppTarget = pApp;
+    OnIdleUpdate();
 }
 
 CQuillbrowView *CMainFrame::GetActiveHtmlView() const
@@ -555,6 +564,31 @@ bool CMainFrame::event(QEvent *event)
         return true;
     }
     return QMainWindow::event(event);
+}
+
+bool CMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ShortcutOverride)
+        return QMainWindow::eventFilter(watched, event);
+    if (qobject_cast<CQuillbrowView *>(watched)) {
+        // A key the page did not use comes back to its view later, as a new key that
+        // starts at the view. It reached the page because no enabled command had it
+        // when it was pressed; matched now, it would act on whatever window is active
+        // by then. A key pressed in the page passes the page's widgets first.
+        const bool bReplay = event != m_pPendingOverride;
+        m_pPendingOverride = nullptr;
+        if (bReplay) {
+            event->accept();
+            return true;
+        }
+    } else {
+        m_pPendingOverride = event;
+    }
+    // A key is matched against the commands' state at the moment it is pressed, as
+    // the idle update may not have run since that state changed.
+    if (watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this)
+        OnIdleUpdate();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::OnIdleUpdate()

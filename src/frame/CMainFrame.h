@@ -67,7 +67,7 @@ public:
 
     // The application joins the command route (after the window's own targets, and
     // again after the frame).
-    void SetAppTarget(CCmdTarget *pApp) { m_pAppTarget = pApp; }
+    void SetAppTarget(CCmdTarget *pApp);
     QList<CCmdTarget *> CommandRoute() const;
     CCommandManager *Commands() const { return m_pCommands; }
     CMainToolBar *ToolBar() const { return m_pToolBar; }
@@ -119,6 +119,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateBars();
@@ -154,6 +155,8 @@ private:
     bool m_bFullScreen = false;
     bool m_bAskBeforeClose = true;
     bool m_bClosing = false;
+    // The key being offered to the shortcuts, seen on its way up from the focus widget.
+    QEvent *m_pPendingOverride = nullptr;
     EngineFactory m_engineFactory;
     std::function<bool()> m_fnIsClosingAll;
     std::function<void()> m_fnSplashDone;

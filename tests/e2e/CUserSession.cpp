@@ -73,8 +73,7 @@ QVariant CUserSession::StoredSetting(const QString &key)
 
 QVariant CUserSession::StoredEngineSetting(const QString &key)
 {
-    return QSettings(StorePath(QStringLiteral("QuillbrowEngine")), QSettings::IniFormat)
-        .value(key);
+    return QSettings(StorePath(QStringLiteral("QuillbrowEngine")), QSettings::IniFormat).value(key);
 }
 
 bool CUserSession::Start(const QStringList &args)
@@ -211,7 +210,8 @@ bool CUserSession::ClickToolButton(const QString &toolTip)
     if (!button || !WaitFor([button] { return button->isEnabled(); }, 5000))
         return false;
     // On the button's face, away from a drop-down arrow at its right.
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->height() / 2, button->height() / 2));
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      QPoint(button->height() / 2, button->height() / 2));
     return true;
 }
 
@@ -344,8 +344,8 @@ CQuillbrowView *CUserSession::WaitForWindowShowing(const QString &address, int n
         [&] {
             const auto windows = Windows();
             for (CQuillbrowView *view : windows) {
-                if (view->GetLocationURL() == address && view->m_nProgress == 100
-                    && !view->m_bBusy && view->GetParentFrame()->isVisible()) {
+                if (view->GetLocationURL() == address && view->m_nProgress == 100 && !view->m_bBusy
+                    && view->GetParentFrame()->isVisible()) {
                     found = view;
                     return true;
                 }

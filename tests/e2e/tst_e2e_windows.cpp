@@ -82,7 +82,8 @@ private slots:
         QVERIFY(m_user->ChooseMenu({u"Go"_qs, u"Stop All"_qs}));
         // The active window is idle again, the other one finished in the background.
         QVERIFY(m_user->WaitFor([&] { return !m_user->IsBusyAnimationPlaying(); }));
-        QVERIFY(m_user->WaitFor([&] { return m_user->TabImage(0) == 8 && m_user->TabImage(1) == 9; }));
+        QVERIFY(
+            m_user->WaitFor([&] { return m_user->TabImage(0) == 8 && m_user->TabImage(1) == 9; }));
         QVERIFY(!m_user->IsMenuItemEnabled({u"Go"_qs, u"Stop"_qs}));
         QCOMPARE(m_user->Windows().size(), 2);
     }
