@@ -117,7 +117,8 @@ void CDownloadManager::OnProgress(QWebEngineDownloadRequest *pDownload)
     if (nPercent == nReported)
         return;
     nReported = nPercent;
-    Report(tr("Downloading %1: %2 %").arg(pDownload->downloadFileName()).arg(nPercent));
+    Report(
+        tr("Downloading %1: %2 %").arg(pDownload->downloadFileName(), QString::number(nPercent)));
 }
 
 void CDownloadManager::OnStateChanged(QWebEngineDownloadRequest *pDownload)

@@ -1,5 +1,7 @@
 #include "CHistoryList.h"
 
+#include <QTextBoundaryFinder>
+
 namespace {
 bool IsBlank(const QString &url)
 {
@@ -9,12 +11,21 @@ bool IsBlank(const QString &url)
 
 QString TruncateTitle(const QString &title, int nLimit)
 {
+    // Characters as a reader counts them: an emoji or a letter with its accents is one,
+    // however many code units it takes, and none is cut in half.
     if (title.size() <= nLimit)
         return title;
-    qsizetype keep = nLimit - 3;
-    if (keep > 0 && title.at(keep - 1).isHighSurrogate())
-        --keep;
-    return title.left(keep) + QLatin1String("...");
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, title);
+    qsizetype nKeepEnd = 0;
+    int nCount = 0;
+    for (qsizetype pos = finder.toNextBoundary(); pos > 0; pos = finder.toNextBoundary()) {
+        ++nCount;
+        if (nCount == nLimit - 3)
+            nKeepEnd = pos;
+        if (nCount > nLimit)
+            return title.left(nKeepEnd) + QLatin1String("...");
+    }
+    return title;
 }
 
 int CHistoryList::FindHistoryURL(const QString &strURL) const

@@ -31,9 +31,15 @@ void TestCHistoryList::truncateTitle_data()
     QTest::newRow("200 cut") << QString(200, u'a') << QString(125, u'a') + u"..."_qs;
     QTest::newRow("10000 cut") << QString(10000, u'b') << QString(125, u'b') + u"..."_qs;
     QTest::newRow("multibyte") << QString(300, u'ж') << QString(125, u'ж') + u"..."_qs;
-    // A character outside the BMP on the cut is kept whole or not at all.
-    const QString emoji = QString(124, u'e') + u"😀"_qs + QString(50, u'e');
-    QTest::newRow("surrogate pair not split") << emoji << QString(124, u'e') + u"..."_qs;
+    // Characters outside the BMP count one each and are never split.
+    const QString emoji = u"😀"_qs;
+    QTest::newRow("128 emoji kept") << emoji.repeated(128) << emoji.repeated(128);
+    QTest::newRow("129 emoji cut") << emoji.repeated(129) << emoji.repeated(125) + u"..."_qs;
+    QTest::newRow("emoji on the cut")
+        << QString(124, u'e') + emoji + QString(50, u'e') << QString(124, u'e') + emoji + u"..."_qs;
+    // A letter with a combining accent is one character.
+    const QString accented = u"e\u0301"_qs;
+    QTest::newRow("accents") << accented.repeated(200) << accented.repeated(125) + u"..."_qs;
 }
 
 void TestCHistoryList::truncateTitle()
