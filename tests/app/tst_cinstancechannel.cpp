@@ -88,10 +88,12 @@ private slots:
         QList<QByteArray> streams;
         for (quint32 i = 0; i < 3; ++i) {
             clients[i].connectToServer(m_path);
-            // The last carries the longest frame there may be.
+            // The first carries the shortest copy-data there may be (a tag and nothing
+            // else), the last the longest frame there may be.
             sent.append({i,
-                         i < 2 ? QByteArray("address ") + char('0' + i)
-                               : QByteArray(InstanceChannel::kMaxFrame - 5, '\xff')});
+                         i == 0       ? QByteArray()
+                             : i == 1 ? QByteArray("address 1")
+                                      : QByteArray(InstanceChannel::kMaxFrame - 5, '\xff')});
             streams.append(CopyDataFrame(i, sent.last().second) + Frame("\x01") + Frame("\x03"));
         }
         const qsizetype nSplit = CopyDataFrame(0, sent[0].second).size() - 1;
@@ -120,7 +122,8 @@ private slots:
         QTest::newRow("one past the limit")
             << LE(InstanceChannel::kMaxFrame + 1) + "x" << int(Open);
         QTest::newRow("unknown kind") << Frame("\x04") << int(Open);
-        QTest::newRow("copy-data, short tag") << Frame("\x02\x01\x02") << int(Open);
+        // The tag is four bytes: one short is refused (a tag and no address is fine).
+        QTest::newRow("copy-data, tag one byte short") << Frame("\x02\x01\x02\x03") << int(Open);
         QTest::newRow("truncated, then closed")
             << LE<quint32>(20) + QByteArray("\x02\0\0\0\0ab", 7) << int(Close);
         QTest::newRow("silent inside a frame") << CopyDataFrame(0, "abc").left(6) << int(Silent);

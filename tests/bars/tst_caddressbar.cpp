@@ -130,6 +130,8 @@ void tst_CAddressBar::typedHistory_data()
     QTest::newRow("About:BLANK") << u"About:BLANK"_qs << QStringList {a, b, c};
     QTest::newRow("other case moves up in the new form")
         << u"HTTP://B/"_qs << QStringList {u"HTTP://B/"_qs, a, c};
+    QTest::newRow("newest again in other case")
+        << u"HTTP://A/"_qs << QStringList {u"HTTP://A/"_qs, b, c};
     QTest::newRow("case beyond ASCII")
         << u"http://ä.EXAMPLE/"_qs << QStringList {u"http://ä.EXAMPLE/"_qs, a, b};
 }

@@ -33,6 +33,27 @@ private slots:
         QTest::failOnWarning(QRegularExpression(u".*"_qs));
     }
 
+    void startPageByMode_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("0 blank") << 0 << u"about:blank"_qs;
+        QTest::newRow("1 last visited") << 1 << u"http://last/"_qs;
+        QTest::newRow("2 engine's page") << 2 << u"http://engine/"_qs;
+        QTest::newRow("3 custom") << 3 << u"http://custom/"_qs;
+        QTest::newRow("4 unknown") << 4 << u"about:blank"_qs;
+        QTest::newRow("-1 unknown") << -1 << u"about:blank"_qs;
+    }
+    void startPageByMode()
+    {
+        QFETCH(int, mode);
+        CSettings s;
+        s.LastVisited = u"http://last/"_qs;
+        s.CustomHomepage = u"http://custom/"_qs;
+        s.StartMode = mode;
+        QTEST(s.GetStartPage(u"http://engine/"_qs), "address");
+    }
+
     void roundTripOfEveryField()
     {
         CSettings out;

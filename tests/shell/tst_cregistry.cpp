@@ -70,6 +70,14 @@ private slots:
         QCOMPARE(out, text);
     }
 
+    void profileStringWithoutTerminator()
+    {
+        // Another tool may store the value with its terminating NUL; it is not text.
+        WriteStoreFile("[Settings]\nV=abc\\0\n");
+        QCOMPARE(GetProfileString(m_settings, u"V"_qs, u"default"_qs), u"abc"_qs);
+        QCOMPARE(GetProfileString(m_settings, u"W"_qs, u"default"_qs), u"default"_qs);
+    }
+
     void deleteKey()
     {
         const QString autoClose = u"Settings\\AutoClose"_qs;
