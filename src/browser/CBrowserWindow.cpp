@@ -8,6 +8,8 @@
 
 #include <QMdiArea>
 
+#include <algorithm>
+
 CQuillbrowView *CreateBrowserWindow(IBrowserHost *pHost, bool bShow, bool bAddTab,
                                     std::unique_ptr<IWebEngine> engine)
 {
@@ -20,7 +22,15 @@ CQuillbrowView *CreateBrowserWindow(IBrowserHost *pHost, bool bShow, bool bAddTa
     frame->hide();
     mdi->addSubWindow(frame);
     // Before the frame is first laid out its MDI area has no real size yet.
-    frame->resize(mdi->size().expandedTo(QSize(800, 560)) * 3 / 4);
+    const QSize area = mdi->viewport()->size().expandedTo(QSize(800, 560));
+    frame->resize(area * 3 / 4);
+    // Cascaded from the top left, always inside the area (QMdiArea's own placement may
+    // put a window partly outside it).
+    constexpr int kStep = 24;
+    const int nSteps = std::max(
+        1, std::min(area.width() - frame->width(), area.height() - frame->height()) / kStep);
+    const int nOffset = int(mdi->subWindowList().size() - 1) % (nSteps + 1) * kStep;
+    frame->move(nOffset, nOffset);
 
     const bool bMaximized = pHost->ChildMaximized();
     if (bShow && bAddTab && bMaximized)

@@ -26,7 +26,8 @@ QString ProgressTitle(const QString &name, int nProgress)
 {
     if (name.isEmpty())
         return QStringLiteral("[ %1 % ]").arg(nProgress);
-    return QStringLiteral("%1 [ %2 % ]").arg(name).arg(nProgress);
+    // One call: a title may itself hold "%1"-like markers (an address such as "?u=a%2Fb").
+    return QStringLiteral("%1 [ %2 % ]").arg(name, QString::number(nProgress));
 }
 } // namespace
 
@@ -143,7 +144,7 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
             // the refused load has ended (or after a grace period if the engine says nothing).
             m_nPopupState = PopupClosing;
             bCancel = true;
-            QTimer::singleShot(kRefusedPopupGraceMs, this, &CQuillbrowView::CloseRefusedPopup);
+            QTimer::singleShot(kRefusedPopupGraceMs, this, &CQuillbrowView::CloseUnseen);
             return;
         }
         ShowPendingWindow();
@@ -170,7 +171,7 @@ void CQuillbrowView::OnNavigateComplete2(const QString &strURL)
     m_history.NavigationStep(DocumentTitle(), GetLocationURL(), GetLocationName());
 }
 
-void CQuillbrowView::CloseRefusedPopup()
+void CQuillbrowView::CloseUnseen()
 {
     if (m_bCloseQueued)
         return;
@@ -182,7 +183,7 @@ void CQuillbrowView::CloseRefusedPopup()
 void CQuillbrowView::OnDocumentComplete(const QString &strURL)
 {
     if (m_nPopupState == PopupClosing) {
-        CloseRefusedPopup();
+        CloseUnseen();
         return;
     }
     m_nProgress = 100;
@@ -285,6 +286,13 @@ IWebEngine *CQuillbrowView::OnNewWindow2(bool &bCancel)
 
 void CQuillbrowView::OnWindowClosing(bool, bool &bCancel)
 {
+    if (m_nPopupState != PopupNone) {
+        // A page's window that was never shown goes as unseen as it came: no question,
+        // and no activation that would show it for a moment.
+        bCancel = false;
+        CloseUnseen();
+        return;
+    }
     if (CChildFrame *frame = GetParentFrame())
         frame->ActivateFrame();
     CSettings &settings = m_pHost->Settings();

@@ -91,7 +91,7 @@ private:
     void SetDocTitle(const QString &title);
     void BuildCommandMap();
     void ShowPendingWindow();
-    void CloseRefusedPopup();
+    void CloseUnseen();
 
     IBrowserHost *m_pHost;
     CQuillbrowDoc *m_pDoc;

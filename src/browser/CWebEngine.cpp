@@ -2,6 +2,8 @@
 
 #include "CDownloadManager.h"
 #include "CEngineStore.h"
+#include "CStringIds.h"
+#include "CStringTable.h"
 #include "CWebPage.h"
 
 #include <QAction>
@@ -12,6 +14,7 @@
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 namespace {
@@ -181,6 +184,18 @@ bool CWebEngine::CanGoForward() const
     return m_pPage->history()->canGoForward();
 }
 
+void CWebEngine::SettleCookies(std::function<void()> done)
+{
+    if (m_pPage->url().isEmpty()) {
+        done();
+        return;
+    }
+    // Reading document.cookie asks the store over the same channel the page's writes
+    // took, so the answer comes back only after they have arrived.
+    m_pPage->runJavaScript(QStringLiteral("document.cookie"), QWebEngineScript::ApplicationWorld,
+                           [done = std::move(done)](const QVariant &) { done(); });
+}
+
 CWebEngine::SHistoryMark CWebEngine::Mark() const
 {
     const QWebEngineHistory *history = m_pPage->history();
@@ -303,8 +318,10 @@ void CWebEngine::OnTitleChanged(const QString &strTitle)
 
 void CWebEngine::OnLinkHovered(const QString &strURL)
 {
+    // Qt reports leaving a link as an empty text, which the status bar would ignore and
+    // keep the link's address for good; leaving shows the idle text instead.
     if (m_pSink)
-        m_pSink->OnStatusTextChange(strURL);
+        m_pSink->OnStatusTextChange(strURL.isEmpty() ? LoadString(IDS_IDLE_MESSAGE) : strURL);
 }
 
 void CWebEngine::OnNavigationActionsChanged()

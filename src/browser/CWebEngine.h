@@ -63,6 +63,7 @@ public:
     bool GetBusy() const override;
     bool CanGoBack() const override;
     bool CanGoForward() const override;
+    void SettleCookies(std::function<void()> done) override;
 
     QWebEngineView *View() const;
     CWebPage *Page() const;

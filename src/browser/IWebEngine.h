@@ -13,6 +13,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 class IWebEngine;
 
@@ -66,4 +68,9 @@ public:
     virtual bool GetBusy() const = 0;
     virtual bool CanGoBack() const = 0;
     virtual bool CanGoForward() const = 0;
+
+    // Calls done once the cookies the page has set are in the engine's store: a page
+    // sends them on their way without waiting, and an exit right after would lose
+    // them. Soon, or never when the page's renderer is gone.
+    virtual void SettleCookies(std::function<void()> done) = 0;
 };

@@ -26,16 +26,22 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
 
 namespace {
 const QString kSettingsSection = QStringLiteral("Settings");
@@ -122,7 +128,7 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
                 if (n == 0)
                     windows->addSeparator()->setProperty("windowList", true);
                 QAction *item = windows->addAction(
-                    QStringLiteral("&%1 %2").arg(++n).arg(view->DocumentTitle()));
+                    QStringLiteral("&%1 %2").arg(QString::number(++n), view->DocumentTitle()));
                 item->setProperty("windowList", true);
                 item->setCheckable(true);
                 item->setChecked(view == GetActiveHtmlView());
@@ -276,16 +282,16 @@ void CMainFrame::BuildCommandMap()
     OnUpdateId(ID_WINDOW_PREVIOUS,
                [this](CCmdUI *ui) { ui->Enable(m_pWindowsBar->GetCurSel() >= 1); });
     OnCommandId(ID_WINDOW_NEXT, [this] { m_pWindowsBar->ActivateNextWindow(nullptr); });
+    // With no current tab Next starts at the first one.
     OnUpdateId(ID_WINDOW_NEXT, [this](CCmdUI *ui) {
-        const int nCur = m_pWindowsBar->GetCurSel();
-        ui->Enable(nCur >= 0 && nCur < m_pWindowsBar->GetItemCount() - 1);
+        ui->Enable(m_pWindowsBar->GetCurSel() < m_pWindowsBar->GetItemCount() - 1);
     });
 
     // The window arrangement commands of a multiple-document frame.
     OnCommandId(ID_WINDOW_CASCADE, [this] { m_pMdiArea->cascadeSubWindows(); });
-    OnCommandId(ID_WINDOW_TILE_HORZ, [this] { m_pMdiArea->tileSubWindows(); });
-    OnCommandId(ID_WINDOW_TILE_VERT, [this] { m_pMdiArea->tileSubWindows(); });
-    OnCommandId(ID_WINDOW_ARRANGE, [this] { m_pMdiArea->tileSubWindows(); });
+    OnCommandId(ID_WINDOW_TILE_HORZ, [this] { TileWindows(Qt::Vertical); });
+    OnCommandId(ID_WINDOW_TILE_VERT, [this] { TileWindows(Qt::Horizontal); });
+    OnCommandId(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); });
     OnCommandId(ID_APP_EXIT, [this] { close(); });
 
     // The "Tab" popup acts on the right-clicked window.
@@ -383,10 +389,27 @@ void CMainFrame::OnDocumentTitleChanged()
 
 void CMainFrame::UpdateFrameTitle()
 {
+    // "Quillbrow - title", or "Quillbrow - [title]" while the active window is maximized.
+    // QMdiSubWindow decorates the frame's caption itself when a child is maximized; that
+    // change comes back here through changeEvent and is replaced, so nothing is doubled.
     const CQuillbrowView *view = GetActiveHtmlView();
     const QString title = view ? view->DocumentTitle() : QString();
-    const QString app = LoadString(IDS_APP_TITLE);
-    setWindowTitle(title.isEmpty() ? app : app + QLatin1String(" - ") + title);
+    QString caption = LoadString(IDS_APP_TITLE);
+    if (!title.isEmpty()) {
+        caption += IsActiveChildMaximized() ? QStringLiteral(" - [%1]").arg(title)
+                                            : QStringLiteral(" - %1").arg(title);
+    }
+    if (windowTitle() == caption)
+        return;
+    const QScopedValueRollback guard(m_bSettingCaption, true);
+    setWindowTitle(caption);
+}
+
+void CMainFrame::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange && !m_bSettingCaption)
+        UpdateFrameTitle();
 }
 
 CQuillbrowView *CMainFrame::CreateNewWindow(bool bShow, bool bAddTab)
@@ -529,6 +552,7 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     }
     m_bClosing = true;
     StopAll();
+    SettleCookies();
     if (CQuillbrowView *view = GetActiveHtmlView())
         SetLastAddress(view->GetLocationURL());
     m_bLastAddressFrozen = true;
@@ -546,6 +570,33 @@ void CMainFrame::closeEvent(QCloseEvent *event)
 void CMainFrame::SaveBarState()
 {
     WriteProfileBinary(kSettingsSection, kToolBarValue, m_pToolBar->SaveState());
+}
+
+void CMainFrame::SettleCookies()
+{
+    // A page that set a cookie just before the exit must find it at the next start. The
+    // wait is short and bounded: a page whose renderer is gone never answers.
+    constexpr int kMaxWaitMs = 1000;
+    struct SState
+    {
+        int nPending = 0;
+        QPointer<QEventLoop> loop;
+    };
+    const auto state = std::make_shared<SState>();
+    QEventLoop loop;
+    state->loop = &loop;
+    const auto views = Views();
+    state->nPending = int(views.size());
+    for (CQuillbrowView *view : views) {
+        view->Engine()->SettleCookies([state] {
+            if (--state->nPending == 0 && state->loop)
+                state->loop->quit();
+        });
+    }
+    if (state->nPending > 0) {
+        QTimer::singleShot(kMaxWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 void CMainFrame::StopAll()
@@ -645,6 +696,88 @@ QMenu *CMainFrame::DropDownMenu(int nID)
 bool CMainFrame::IsBarVisible(int nBandId) const
 {
     return m_pReBar->IsBandVisible(nBandId);
+}
+
+QList<QMdiSubWindow *> CMainFrame::ArrangeableWindows(bool bMinimized) const
+{
+    // In tab order; a page's window that is not shown yet takes no place.
+    QList<QMdiSubWindow *> windows;
+    const auto views = Views();
+    for (CQuillbrowView *view : views) {
+        QMdiSubWindow *frame = view->GetParentFrame();
+        if (frame && frame->isVisible() && frame->isMinimized() == bMinimized)
+            windows.append(frame);
+    }
+    return windows;
+}
+
+int CMainFrame::IconRowsHeight() const
+{
+    const QList<QMdiSubWindow *> icons = ArrangeableWindows(true);
+    if (icons.isEmpty())
+        return 0;
+    const QSize icon = icons.first()->size();
+    const int nPerRow = std::max(1, m_pMdiArea->viewport()->width() / std::max(1, icon.width()));
+    return int((icons.size() + nPerRow - 1) / nPerRow) * icon.height();
+}
+
+void CMainFrame::TileWindows(Qt::Orientation stacking)
+{
+    // Vertical stacking puts the windows one above the other at full width ("tile
+    // horizontally"); horizontal puts them side by side at full height. When a slice
+    // would be too small to use, the windows go into a grid instead.
+    const QList<QMdiSubWindow *> windows = ArrangeableWindows(false);
+    if (windows.isEmpty())
+        return;
+    const QRect area(QPoint(0, 0), m_pMdiArea->viewport()->size() - QSize(0, IconRowsHeight()));
+    const int n = int(windows.size());
+    constexpr int kMinSlice = 120;
+    const int nSpan = stacking == Qt::Vertical ? area.height() : area.width();
+    int nLines = 1; // columns when stacking vertically, rows otherwise
+    if (nSpan / n < kMinSlice)
+        nLines = std::max(1, int(std::sqrt(double(n))));
+    int nIndex = 0;
+    for (int line = 0; line < nLines; ++line) {
+        const int nInLine = n / nLines + (line < n % nLines ? 1 : 0);
+        for (int k = 0; k < nInLine; ++k, ++nIndex) {
+            QRect cell;
+            if (stacking == Qt::Vertical) {
+                const int x0 = area.width() * line / nLines;
+                const int x1 = area.width() * (line + 1) / nLines;
+                const int y0 = area.height() * k / nInLine;
+                const int y1 = area.height() * (k + 1) / nInLine;
+                cell = QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
+            } else {
+                const int y0 = area.height() * line / nLines;
+                const int y1 = area.height() * (line + 1) / nLines;
+                const int x0 = area.width() * k / nInLine;
+                const int x1 = area.width() * (k + 1) / nInLine;
+                cell = QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1));
+            }
+            QMdiSubWindow *window = windows.at(nIndex);
+            if (window->isMaximized())
+                window->showNormal();
+            window->setGeometry(cell);
+        }
+    }
+}
+
+void CMainFrame::ArrangeIcons()
+{
+    // Minimized windows in a row along the bottom, left to right, wrapping upwards.
+    const QList<QMdiSubWindow *> icons = ArrangeableWindows(true);
+    const QSize area = m_pMdiArea->viewport()->size();
+    int x = 0;
+    int y = area.height();
+    for (QMdiSubWindow *icon : icons) {
+        const QSize size = icon->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= size.height();
+        }
+        icon->move(x, y - size.height());
+        x += size.width();
+    }
 }
 
 void CMainFrame::ToggleBand(int nBandId)

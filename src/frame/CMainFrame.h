@@ -48,7 +48,11 @@ public:
     CQuillbrowView *GetActiveHtmlView() const override;
     bool IsActiveChildMaximized() const override;
     bool ChildMaximized() const override { return m_bChildMaximized; }
-    void SetChildMaximized(bool bMaximized) override { m_bChildMaximized = bMaximized; }
+    void SetChildMaximized(bool bMaximized) override
+    {
+        m_bChildMaximized = bMaximized;
+        UpdateFrameTitle();
+    }
     void SetAddressText(const QString &strAddress, bool bForce) override;
     void PlayAnimation(bool bPlay) override;
     void SetStatusText(const QString &text) override;
@@ -119,6 +123,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -129,6 +134,12 @@ private:
     void OnIdleUpdate();
     QMenu *DropDownMenu(int nID);
     void ToggleBand(int nBandId);
+    QList<QMdiSubWindow *> ArrangeableWindows(bool bMinimized) const;
+    int IconRowsHeight() const;
+    // The Windows menu's Tile commands: Qt::Vertical stacks the windows one above the
+    // other, Qt::Horizontal puts them side by side.
+    void TileWindows(Qt::Orientation stacking);
+    void ArrangeIcons();
     bool IsBarVisible(int nBandId) const;
     void OnFullScreen();
     void OnEditCommand(int nID);
@@ -136,6 +147,8 @@ private:
     bool IsFocusInAddressBar() const;
     void OnClearAddresses();
     void StopAll();
+    // Waits, briefly, until every page's recent cookies have reached the store.
+    void SettleCookies();
     void SaveBarState();
 
     CSettings &m_settings;
@@ -155,6 +168,7 @@ private:
     bool m_bFullScreen = false;
     bool m_bAskBeforeClose = true;
     bool m_bClosing = false;
+    bool m_bSettingCaption = false;
     // The key being offered to the shortcuts, seen on its way up from the focus widget.
     QEvent *m_pPendingOverride = nullptr;
     EngineFactory m_engineFactory;

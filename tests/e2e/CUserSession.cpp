@@ -8,6 +8,8 @@
 #include "CMainToolBar.h"
 #include "CQuillbrowApp.h"
 #include "CQuillbrowView.h"
+#include "CWebEngine.h"
+#include "CWebPage.h"
 #include "CWindowsBar.h"
 #include "EngineTestUtil.h"
 
@@ -18,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
@@ -233,6 +236,28 @@ void CUserSession::TypeAddress(const QString &text)
     PressKey(Qt::Key_D, Qt::AltModifier);
     QTest::keyClicks(QApplication::focusWidget(), text);
     PressKey(Qt::Key_Return);
+}
+
+void CUserSession::HoverPage(CQuillbrowView *view, const QPoint &pos)
+{
+    QWidget *page = view->Engine()->Widget()->focusProxy();
+    if (!page)
+        page = view->Engine()->Widget();
+    QTest::mouseMove(page, pos);
+}
+
+QVariant CUserSession::RunInPage(CQuillbrowView *view, const QString &script)
+{
+    auto *engine = static_cast<CWebEngine *>(view->Engine());
+    return EngineTestUtil::RunJavaScript(engine->Page(), script);
+}
+
+QProcess *CUserSession::StartSecondCopy(const QStringList &args)
+{
+    auto *process = new QProcess;
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(QStringLiteral(QUILLBROW_BINARY), args);
+    return process;
 }
 
 void CUserSession::ClickTab(int nIndex)

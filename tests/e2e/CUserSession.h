@@ -14,6 +14,7 @@ class CQuillbrowView;
 class QAction;
 class QMdiSubWindow;
 class QMenu;
+class QProcess;
 
 // The whole program as main() builds it (the application object, its start-up, the
 // real settings files in the test's own folders, the real engine) with a user in
@@ -66,6 +67,14 @@ public:
     void PressKey(int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Alt+D, the text typed, Enter.
     void TypeAddress(const QString &text);
+    // The mouse pointer moved over a point of a window's page (page coordinates).
+    void HoverPage(CQuillbrowView *view, const QPoint &pos);
+    // Runs script in a window's page and returns its result (what a user would see
+    // there: an element's place, a text).
+    static QVariant RunInPage(CQuillbrowView *view, const QString &script);
+    // Starts the real program in a process of its own with the same folders, as a
+    // second start from a terminal or the desktop would. The caller owns the process.
+    static QProcess *StartSecondCopy(const QStringList &args);
     // The tabs of the Windows Bar, by index from the left.
     void ClickTab(int nIndex);
     // Right-clicks a tab and returns the popup it opened (null when none).

@@ -1,11 +1,42 @@
+#include "CChildFrame.h"
 #include "CConfirmDlg.h"
+#include "CMainFrame.h"
 #include "CQuillbrowView.h"
 #include "CTestServer.h"
 #include "CUserSession.h"
 #include "EngineTestUtil.h"
 
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProcess>
+#include <QStyle>
 #include <QtTest>
+
+namespace {
+// Counts events of one type anywhere in the program while it lives.
+class CEventCounter : public QObject
+{
+public:
+    CEventCounter(QEvent::Type type, std::function<void(QObject *)> onEvent)
+        : m_type(type)
+        , m_onEvent(std::move(onEvent))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == m_type)
+            m_onEvent(watched);
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    std::function<void(QObject *)> m_onEvent;
+};
+} // namespace
 
 // Opening, walking and stopping windows in the program as a user starts it.
 class TestE2EWindows : public QObject
@@ -21,17 +52,37 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_server.Start());
-        for (const QString &name : {u"one"_qs, u"two"_qs, u"three"_qs})
+        for (const QString &name : {u"one"_qs, u"two"_qs})
             m_server.RoutePage(u"/"_qs + name, u"Page "_qs + name);
         CTestServer::Response slow;
         slow.body = "<html><head><title>Slow</title></head><body>" + QByteArray(4096, 'x');
         slow.bHold = true;
         m_server.Route(u"/slow1"_qs, slow);
         m_server.Route(u"/slow2"_qs, slow);
+        // Windows the page opens and closes before they ever navigate.
+        m_server.RoutePage(u"/closesitself"_qs, u"Opener"_qs,
+                           u"<script>var w = window.open(''); window.opened = !!w;"
+                           "w.document.write('<script>window.close()<\\/script>');"
+                           "w.document.close();</script>"_qs);
+        m_server.RoutePage(u"/openerCloses"_qs, u"Opener"_qs,
+                           u"<script>var w = window.open(''); window.opened = !!w;"
+                           "setTimeout(function () { w.close(); }, 0);</script>"_qs);
+        // A pop-up refused by the AutoClose list, which its opener then keeps sending
+        // elsewhere until it is gone.
+        m_server.RoutePage(u"/refused"_qs, u"Refused"_qs,
+                           u"<script>var w = window.open('/ad/banner'); window.tries = 0;"
+                           "var t = setInterval(function () {"
+                           "  if (w.closed) { clearInterval(t); return; }"
+                           "  ++window.tries; w.location.href = '/after';"
+                           "}, 5);</script>"_qs);
+        m_server.RoutePage(u"/after"_qs, u"After"_qs);
+        m_server.RoutePage(u"/ad/banner"_qs, u"Ad"_qs);
     }
 
     void init()
     {
+        CUserSession::WriteStoredSettings(
+            {{u"Settings/AutoClose/url1"_qs, m_server.Url(u"/ad/"_qs).toString() + u"*"_qs}});
         m_user = std::make_unique<CUserSession>();
         QVERIFY(m_user->Start({Url(u"/one"_qs)}));
         QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
@@ -112,6 +163,139 @@ private slots:
         QCOMPARE(m_user->CurrentTab(), 1);
         QVERIFY(m_user->ChooseMenu({u"Windows"_qs, u"Next"_qs}));
         QTRY_COMPARE(m_user->ActiveWindow(), windows.at(2));
+    }
+
+    void captionFollowsTheMaximizedWindow()
+    {
+        QCOMPARE(m_user->Caption(), u"Quillbrow - Page one"_qs);
+        QMdiSubWindow *child = m_user->ActiveChild();
+        // A double-click on the window's title bar maximizes it.
+        const int nTitleBar
+            = child->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, child);
+        const QPoint onTitle(child->width() / 2, nTitleBar / 2);
+        QTest::mouseMove(child, onTitle);
+        QTest::mouseDClick(child, Qt::LeftButton, {}, onTitle);
+        QTRY_VERIFY(child->isMaximized());
+        QTRY_COMPARE(m_user->Caption(), u"Quillbrow - [Page one]"_qs);
+        child->showNormal();
+        QTRY_COMPARE(m_user->Caption(), u"Quillbrow - Page one"_qs);
+        m_user->TypeAddress(Url(u"/two"_qs));
+        QVERIFY(m_user->WaitForPage(Url(u"/two"_qs)));
+        QCOMPARE(m_user->Caption(), u"Quillbrow - Page two"_qs);
+    }
+
+    void windowsMenuArrangesTheWindows()
+    {
+        for (int i = 0; i < 3; ++i)
+            m_user->PressKey(Qt::Key_N, Qt::ControlModifier);
+        QTRY_COMPARE(m_user->Windows().size(), 4);
+        const QSize area = m_user->Frame()->MdiArea()->viewport()->size();
+        const auto frames = [&] {
+            QList<QMdiSubWindow *> list;
+            for (CQuillbrowView *view : m_user->Windows())
+                list << view->GetParentFrame();
+            return list;
+        };
+
+        // Side by side, each as high as the area.
+        QVERIFY(m_user->ChooseMenu({u"Windows"_qs, u"Title Window Vertically"_qs}));
+        QTRY_COMPARE(frames().at(3)->geometry().right(), area.width() - 1);
+        int x = 0;
+        for (QMdiSubWindow *frame : frames()) {
+            QCOMPARE(frame->geometry().left(), x);
+            QCOMPARE(frame->geometry().top(), 0);
+            QCOMPARE(frame->height(), area.height());
+            QVERIFY(qAbs(frame->width() - area.width() / 4) <= 1);
+            x = frame->geometry().right() + 1;
+        }
+
+        // One above the other, each as wide as the area.
+        QVERIFY(m_user->ChooseMenu({u"Windows"_qs, u"Title Windows Horizontally"_qs}));
+        QTRY_COMPARE(frames().at(0)->width(), area.width());
+        int y = 0;
+        for (QMdiSubWindow *frame : frames()) {
+            QCOMPARE(frame->geometry().top(), y);
+            QCOMPARE(frame->geometry().left(), 0);
+            QCOMPARE(frame->width(), area.width());
+            y = frame->geometry().bottom() + 1;
+        }
+        QCOMPARE(y, area.height());
+
+        // Arrange Icons lines up the minimized windows only, along the bottom.
+        const auto all = frames();
+        all.at(1)->showMinimized();
+        all.at(3)->showMinimized();
+        all.at(1)->move(200, 100);
+        all.at(3)->move(10, 30);
+        const QRect untouched = all.at(0)->geometry();
+        QVERIFY(m_user->ChooseMenu({u"Windows"_qs, u"Arrange Icons"_qs}));
+        QTRY_COMPARE(all.at(1)->geometry().bottomLeft(), QPoint(0, area.height() - 1));
+        QCOMPARE(all.at(3)->geometry().bottomLeft(), QPoint(all.at(1)->width(), area.height() - 1));
+        QCOMPARE(all.at(0)->geometry(), untouched);
+        QVERIFY(all.at(1)->isMinimized());
+
+        QVERIFY(m_user->ChooseMenu({u"Windows"_qs, u"Casade Windows"_qs}));
+        QTRY_VERIFY(all.at(2)->geometry().topLeft() != all.at(0)->geometry().topLeft());
+    }
+
+    void pageWindowClosedBeforeItIsShown_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("by its own script") << u"/closesitself"_qs;
+        QTest::newRow("by its opener") << u"/openerCloses"_qs;
+    }
+    void pageWindowClosedBeforeItIsShown()
+    {
+        QFETCH(QString, page);
+        QMdiArea *area = m_user->Frame()->MdiArea();
+        int nShown = 0;
+        CEventCounter counter(QEvent::Show, [&](QObject *o) {
+            if (qobject_cast<QMdiSubWindow *>(o))
+                ++nShown;
+        });
+        // Were the close question asked, this answer would be taken.
+        CConfirmDlg::SetNextAnswer(IDNO);
+        m_user->TypeAddress(Url(page));
+        QVERIFY(m_user->WaitForPage(Url(page)));
+        CQuillbrowView *opener = m_user->ActiveWindow();
+        QVERIFY(CUserSession::RunInPage(opener, u"window.opened"_qs).toBool());
+        QVERIFY(m_user->WaitFor([&] {
+            return CUserSession::RunInPage(opener, u"w.closed"_qs).toBool()
+                && area->subWindowList().size() == 1;
+        }));
+        QCOMPARE(nShown, 0);
+        QCOMPARE(m_user->Tabs(), QStringList {u"Opener"_qs});
+        QVERIFY(CConfirmDlg::HasPendingAnswers());
+        CConfirmDlg::ClearNextAnswers();
+    }
+
+    void refusedPopupNavigatesNowhere()
+    {
+        QMdiArea *area = m_user->Frame()->MdiArea();
+        m_user->TypeAddress(Url(u"/refused"_qs));
+        QVERIFY(m_user->WaitForPage(Url(u"/refused"_qs)));
+        CQuillbrowView *opener = m_user->ActiveWindow();
+        QVERIFY(m_user->WaitFor(
+            [&] { return CUserSession::RunInPage(opener, u"w.closed"_qs).toBool(); }));
+        QVERIFY(CUserSession::RunInPage(opener, u"window.tries"_qs).toInt() > 0);
+        QVERIFY(m_user->WaitFor([&] { return area->subWindowList().size() == 1; }));
+        QCOMPARE(m_server.RequestCount(u"/after"_qs), 0);
+        QCOMPARE(m_server.RequestCount(u"/ad/banner"_qs), 0);
+        QCOMPARE(m_user->Windows().size(), 1);
+    }
+
+    void secondStartOpensItsAddressInAWindow()
+    {
+        std::unique_ptr<QProcess> second(CUserSession::StartSecondCopy({Url(u"/two"_qs)}));
+        QVERIFY(m_user->WaitFor([&] { return second->state() == QProcess::NotRunning; }));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        // OpenInNewWindow is on by default: a window of its own, shown and active.
+        CQuillbrowView *view = m_user->WaitForWindowShowing(Url(u"/two"_qs));
+        QVERIFY(view);
+        QCOMPARE(m_user->Windows().size(), 2);
+        QCOMPARE(m_user->ActiveWindow(), view);
+        QCOMPARE(m_user->Tabs(), QStringList({u"Page one"_qs, u"Page two"_qs}));
     }
 };
 

@@ -159,27 +159,6 @@ private slots:
         QVERIFY(IsEnabled(ID_VIEW_WINDOWS_BAR));
     }
 
-    void exitAnsweredNoKeepsTheFrameThenExitSaves()
-    {
-        m_settings.ConfirmExitApp = 1;
-        CConfirmDlg::SetNextAnswer(IDNO, true);
-        QVERIFY(!m_frame->close());
-        QVERIFY(m_frame->isVisible());
-        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_CONFIRM_EXIT_APP));
-        QCOMPARE(m_settings.ConfirmExitApp, 0);
-        QVERIFY(GetProfileBinary(u"Settings"_qs, u"MainFramePosition"_qs).isEmpty());
-
-        // Switched off, the next close asks nothing and saves the layout and the active
-        // window's address.
-        NewWindow(u"http://h/first"_qs);
-        NewWindow(u"http://h/active"_qs);
-        QVERIFY(m_frame->close());
-        m_frame.reset();
-        QCOMPARE(m_settings.LastVisited, u"http://h/active"_qs);
-        QCOMPARE(GetProfileBinary(u"Settings"_qs, u"ReBar"_qs).size(), 320);
-        QCOMPARE(GetProfileBinary(u"Settings"_qs, u"MainFramePosition"_qs).size(), 44);
-    }
-
     void fullScreenBringsTheStatusBarBack()
     {
         m_frame->Commands()->Route(ID_VIEW_STATUS_BAR);

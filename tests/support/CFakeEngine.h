@@ -34,6 +34,7 @@ public:
     bool GetBusy() const override { return m_bBusy; }
     bool CanGoBack() const override { return false; }
     bool CanGoForward() const override { return false; }
+    void SettleCookies(std::function<void()> done) override { done(); }
 
     // Plays one whole navigation: before-navigate (returns false when cancelled),
     // then commit with the final address and title, then document-complete.

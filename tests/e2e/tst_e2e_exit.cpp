@@ -1,0 +1,102 @@
+#include "CConfirmDlg.h"
+#include "CStringIds.h"
+#include "CStringTable.h"
+#include "CTestServer.h"
+#include "CUserSession.h"
+#include "EngineTestUtil.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <csignal>
+
+// Leaving the program, and what it leaves on disk for the next start.
+class TestE2EExit : public QObject
+{
+    Q_OBJECT
+
+    CTestServer m_server;
+
+    QString Url(const QString &path) const { return m_server.Url(path).toString(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.Start());
+        m_server.RoutePage(u"/one"_qs, u"Page one"_qs);
+        m_server.RoutePage(u"/two"_qs, u"Page two"_qs);
+        m_server.RoutePage(u"/setcookie"_qs, u"Cookie"_qs,
+                           u"<script>document.cookie = 'visitor=42; max-age=86400; path=/';"
+                           "new Image().src = '/cookie-set';</script>"_qs);
+        m_server.RoutePage(u"/cookie-set"_qs, QString());
+    }
+
+    void cleanup()
+    {
+        QVERIFY(!CConfirmDlg::HasPendingAnswers());
+        CConfirmDlg::ClearNextAnswers();
+    }
+
+    void exitAnsweredNoKeepsEverythingThenYesSaves()
+    {
+        CUserSession user;
+        QVERIFY(user.Start({Url(u"/one"_qs)}));
+        QVERIFY(user.WaitForPage(Url(u"/one"_qs)));
+        user.PressKey(Qt::Key_N, Qt::ControlModifier);
+        QTRY_COMPARE(user.Windows().size(), 2);
+        user.TypeAddress(Url(u"/two"_qs));
+        QVERIFY(user.WaitForPage(Url(u"/two"_qs)));
+
+        // No, with the box ticked: everything stays, and nothing is written yet.
+        CConfirmDlg::SetNextAnswer(IDNO, true);
+        QVERIFY(user.ChooseMenu({u"File"_qs, u"Exit"_qs}));
+        QVERIFY(user.WaitFor([] { return !CConfirmDlg::HasPendingAnswers(); }));
+        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_CONFIRM_EXIT_APP));
+        QVERIFY(user.IsRunning());
+        QCOMPARE(user.Tabs(), QStringList({u"Page one"_qs, u"Page two"_qs}));
+        QVERIFY(!CUserSession::StoredSetting(u"Settings/MainFramePosition"_qs).isValid());
+
+        // The box switched the question off: the next Exit asks nothing and ends.
+        CConfirmDlg::SetNextAnswer(IDNO);
+        QVERIFY(user.ChooseMenu({u"File"_qs, u"Exit"_qs}));
+        QVERIFY(user.WaitForExit());
+        QVERIFY(CConfirmDlg::HasPendingAnswers());
+        CConfirmDlg::ClearNextAnswers();
+
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/ConfirmExitApp"_qs).toInt(), 0);
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/LastVisited"_qs).toString(),
+                 Url(u"/two"_qs));
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/MainFramePosition"_qs).toByteArray().size(),
+                 44);
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/ReBar"_qs).toByteArray().size(), 320);
+        QCOMPARE(CUserSession::StoredEngineSetting(u"TypedURLs/url1"_qs).toString(),
+                 Url(u"/two"_qs));
+
+        // The next start opens the last visited page when asked to.
+        CUserSession::WriteStoredSettings({{u"Settings/StartMode"_qs, 1}});
+        CUserSession again;
+        QVERIFY(again.Start());
+        QVERIFY(again.WaitForPage(Url(u"/two"_qs)));
+    }
+
+    void cookieSetJustBeforeTheEndIsThereNextTime()
+    {
+        // Real copies of the program: the engine's files are written when its process
+        // ends. A logout ends the program through the same close as File > Exit.
+        const auto runUntil = [&](const QString &page, const QString &seen) {
+            const int nBefore = m_server.RequestCount(seen);
+            std::unique_ptr<QProcess> copy(CUserSession::StartSecondCopy({Url(page)}));
+            const bool bSeen
+                = EngineTestUtil::WaitFor([&] { return m_server.RequestCount(seen) > nBefore; });
+            ::kill(pid_t(copy->processId()), SIGTERM);
+            EngineTestUtil::WaitFor([&] { return copy->state() == QProcess::NotRunning; });
+            return bSeen && copy->exitStatus() == QProcess::NormalExit && copy->exitCode() == 0;
+        };
+        QVERIFY(runUntil(u"/setcookie"_qs, u"/cookie-set"_qs));
+        QVERIFY(runUntil(u"/two"_qs, u"/two"_qs));
+        QCOMPARE(m_server.LastRequestHeader(u"/two"_qs, "Cookie"), QByteArray("visitor=42"));
+    }
+};
+
+QUILLBROW_E2E_TEST_MAIN(TestE2EExit)
+#include "tst_e2e_exit.moc"
