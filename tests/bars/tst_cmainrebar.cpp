@@ -39,6 +39,10 @@ QList<CBandRecord> Reordered()
     return records;
 }
 
+// Minimum child widths of the default layout above.
+constexpr int kToolBarMin = 30;
+constexpr int kAddressMin = 300;
+
 } // namespace
 
 class tst_CMainReBar : public QObject
@@ -53,11 +57,27 @@ private slots:
     void defaultLayout();
     void hugeStoredWidths();
     void stoppedAnimationShowsFirstFrame();
+    void resizeByGripper_data();
+    void resizeByGripper();
+    void moveWithinRow();
+    void moveToAnotherRow_data();
+    void moveToAnotherRow();
+    void joinRowOnGripper();
+    void doubleClickToggles();
+    void fixedSizeBandNotResized();
+    void captureAfterMove();
+    void splitCursorOverGripper();
 
 private:
     // A shown rebar kReBarWidth pixels wide with stub bars and a real animation.
     void MakeReBar(const QList<CBandRecord> &layout);
     QWidget *Child(int nId) const { return m_reBar->BandChild(nId); }
+    QPoint Grip(int nId) const { return m_reBar->GripperRect(nId).center(); }
+    // The rows as shown, "1007 1008 1009 / 1010".
+    QString RowsText() const;
+    // Presses the band's gripper, moves the pointer through the points, releases.
+    void Drag(int nId, const QList<QPoint> &path);
+    void DoubleClick(int nId) { QTest::mouseDClick(m_reBar.get(), Qt::LeftButton, {}, Grip(nId)); }
 
     std::unique_ptr<CMainReBar> m_reBar;
 };
@@ -79,6 +99,26 @@ void tst_CMainReBar::MakeReBar(const QList<CBandRecord> &layout)
     m_reBar->resize(kReBarWidth, m_reBar->sizeHint().height());
     m_reBar->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_reBar.get()));
+}
+
+QString tst_CMainReBar::RowsText() const
+{
+    QStringList rows;
+    for (const QList<int> &row : m_reBar->BandRows()) {
+        QStringList ids;
+        for (int nId : row)
+            ids << QString::number(nId);
+        rows << ids.join(u' ');
+    }
+    return rows.join(u" / "_qs);
+}
+
+void tst_CMainReBar::Drag(int nId, const QList<QPoint> &path)
+{
+    QTest::mousePress(m_reBar.get(), Qt::LeftButton, {}, Grip(nId));
+    for (const QPoint &to : path)
+        QTest::mouseMove(m_reBar.get(), to);
+    QTest::mouseRelease(m_reBar.get(), Qt::LeftButton, {}, path.last());
 }
 
 void tst_CMainReBar::roundTrip()
@@ -212,6 +252,263 @@ void tst_CMainReBar::stoppedAnimationShowsFirstFrame()
     QVERIFY(!animation.IsPlaying());
     QCOMPARE(animation.CurrentFrame(), 0);
     QCOMPARE(animation.grab().toImage(), firstFrame);
+}
+
+void tst_CMainReBar::resizeByGripper_data()
+{
+    // The address bar's gripper dragged by the distance that brings one of the two
+    // bands to its minimum width, plus "beyond".
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("beyond");
+    QTest::newRow("left, partway") << -1 << -100;
+    QTest::newRow("left, toolbar at its minimum") << -1 << 0;
+    QTest::newRow("left, one pixel past") << -1 << 1;
+    QTest::newRow("right, partway") << 1 << -100;
+    QTest::newRow("right, address bar at its minimum") << 1 << 0;
+    QTest::newRow("right, one pixel past") << 1 << 1;
+}
+
+void tst_CMainReBar::resizeByGripper()
+{
+    QFETCH(int, direction);
+    QFETCH(int, beyond);
+    MakeReBar(Defaults());
+    const QRect tools = Child(1007)->geometry(), address = Child(1008)->geometry();
+    const QRect animation = Child(1009)->geometry();
+    const int nLimit = direction < 0 ? tools.width() - kToolBarMin : address.width() - kAddressMin;
+    const int nMoved = direction * std::min(nLimit, nLimit + beyond);
+
+    const QPoint grip = Grip(1008);
+    Drag(1008, {grip + QPoint(direction * (nLimit + beyond), 0)});
+
+    // The left edge moved; the toolbar gave or took the width, nothing else changed.
+    QCOMPARE(Child(1007)->width(), tools.width() + nMoved);
+    QCOMPARE(Child(1008)->geometry().left(), address.left() + nMoved);
+    QCOMPARE(Child(1008)->geometry().right(), address.right());
+    QCOMPARE(Child(1009)->geometry(), animation);
+    QCOMPARE(RowsText(), u"1007 1008 1009 / 1010"_qs);
+    const QList<CBandRecord> captured = m_reBar->CaptureLayout();
+    QCOMPARE(int(captured.at(0).cx), 10 + Child(1007)->width());
+    QCOMPARE(int(captured.at(1).cx), 10 + Child(1008)->width());
+}
+
+void tst_CMainReBar::moveWithinRow()
+{
+    MakeReBar(Defaults());
+    // Short of the toolbar's gripper the address bar only resizes; on it, the two
+    // change places.
+    Drag(1008, {QPoint(10, Grip(1008).y())});
+    QCOMPARE(RowsText(), u"1007 1008 1009 / 1010"_qs);
+    Drag(1008, {QPoint(9, Grip(1008).y())});
+    QCOMPARE(RowsText(), u"1008 1007 1009 / 1010"_qs);
+    QCOMPARE(m_reBar->GripperRect(1008).left(), 0);
+    QVERIFY(Child(1007)->geometry().left() > Child(1008)->geometry().right());
+
+    // The first band dragged on to the left end and beyond stays first.
+    Drag(1008, {QPoint(2, Grip(1008).y()), QPoint(-40, Grip(1008).y())});
+    QCOMPARE(RowsText(), u"1008 1007 1009 / 1010"_qs);
+    QCOMPARE(m_reBar->GripperRect(1008).left(), 0);
+
+    // Dragged right, it goes behind the toolbar once the pointer passes its gripper.
+    const QRect toolsGrip = m_reBar->GripperRect(1007);
+    Drag(1008, {QPoint(toolsGrip.right(), toolsGrip.center().y())});
+    QCOMPARE(RowsText(), u"1008 1007 1009 / 1010"_qs);
+    Drag(1008, {QPoint(toolsGrip.right() + 1, toolsGrip.center().y())});
+    QCOMPARE(RowsText(), u"1007 1008 1009 / 1010"_qs);
+    const QList<CBandRecord> captured = m_reBar->CaptureLayout();
+    for (const CBandRecord &r : captured.first(3))
+        QCOMPARE(r.fStyle & RBBS_BREAK, 0u);
+}
+
+void tst_CMainReBar::moveToAnotherRow_data()
+{
+    // The pointer goes to y = dy below the top of shown row "row", of the rebar for
+    // row -1, or of what is below the rebar for row 9. A row reaches down to the
+    // next one, the line between them included.
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("dy");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<QString>("rows");
+    QTest::newRow("Windows Bar to the end of the first row")
+        << 1010 << 0 << 10 << kReBarWidth - 20 << u"1007 1008 1009 1010"_qs;
+    QTest::newRow("Windows Bar before the address bar")
+        << 1010 << 0 << 10 << 200 << u"1007 1010 1008 1009"_qs;
+    QTest::newRow("Windows Bar first in the first row")
+        << 1010 << 0 << 10 << 0 << u"1010 1007 1008 1009"_qs;
+    QTest::newRow("Windows Bar to the line above its row")
+        << 1010 << 1 << -1 << 200 << u"1007 1010 1008 1009"_qs;
+    QTest::newRow("Windows Bar to the top of its row")
+        << 1010 << 1 << 0 << 200 << u"1007 1008 1009 / 1010"_qs;
+    QTest::newRow("Windows Bar just above the rebar")
+        << 1010 << -1 << -1 << 100 << u"1010 / 1007 1008 1009"_qs;
+    QTest::newRow("Windows Bar on the rebar's top line")
+        << 1010 << -1 << 0 << 100 << u"1007 1010 1008 1009"_qs;
+    QTest::newRow("Windows Bar below, alone there already")
+        << 1010 << 9 << 4 << 100 << u"1007 1008 1009 / 1010"_qs;
+    QTest::newRow("address bar just below the rebar")
+        << 1008 << 9 << 0 << 100 << u"1007 1009 / 1010 / 1008"_qs;
+    QTest::newRow("address bar on the rebar's bottom line")
+        << 1008 << 9 << -1 << 100 << u"1007 1009 / 1010 1008"_qs;
+    QTest::newRow("toolbar into the second row")
+        << 1007 << 1 << 10 << 500 << u"1008 1009 / 1010 1007"_qs;
+    QTest::newRow("toolbar above the first row, from its middle")
+        << 1007 << -1 << -4 << 0 << u"1007 / 1008 1009 / 1010"_qs;
+}
+
+void tst_CMainReBar::moveToAnotherRow()
+{
+    QFETCH(int, id);
+    QFETCH(int, row);
+    QFETCH(int, dy);
+    QFETCH(int, x);
+    QFETCH(QString, rows);
+    MakeReBar(Defaults());
+    const QList<QList<int>> before = m_reBar->BandRows();
+    int y = dy;
+    if (row >= before.size())
+        y += m_reBar->height();
+    else if (row >= 0)
+        y += m_reBar->GripperRect(before.at(row).first()).top();
+    Drag(id, {QPoint(x, y)});
+    QCOMPARE(RowsText(), rows);
+
+    // The rows are laid out anew: each band in its row's height band, no overlaps.
+    const QList<QList<int>> after = m_reBar->BandRows();
+    int nBottom = -1;
+    for (const QList<int> &shownRow : after) {
+        int nRight = -1;
+        for (int nId : shownRow) {
+            const QRect rect = Child(nId)->geometry();
+            QVERIFY(rect.top() > nBottom);
+            QVERIFY(rect.left() > nRight);
+            nRight = rect.right();
+        }
+        QCOMPARE(nRight, kReBarWidth - 1);
+        for (int nId : shownRow)
+            nBottom = std::max(nBottom, Child(nId)->geometry().bottom());
+    }
+}
+
+void tst_CMainReBar::joinRowOnGripper()
+{
+    // Let go on a band's gripper, a band that joins the row goes before it and
+    // comes at its own width; the band whose gripper it was keeps its width too.
+    MakeReBar(Defaults());
+    const int nTools = Child(1007)->width();
+    const QRect addressGrip = m_reBar->GripperRect(1008);
+    Drag(1010, {QPoint(addressGrip.right(), addressGrip.center().y())});
+    QCOMPARE(RowsText(), u"1007 1010 1008 1009"_qs);
+    QCOMPARE(Child(1010)->width(), 10); // its stored width; alone in its row it was wider
+    QCOMPARE(Child(1007)->width(), nTools);
+}
+
+void tst_CMainReBar::doubleClickToggles()
+{
+    MakeReBar(Defaults());
+    const int nRight = Child(1008)->geometry().right();
+    const int nBoth = Child(1007)->width() + Child(1008)->width();
+
+    // The address bar to its minimum, the toolbar to its left taking the width.
+    DoubleClick(1008);
+    QCOMPARE(Child(1008)->width(), kAddressMin);
+    QCOMPARE(Child(1007)->width(), nBoth - kAddressMin);
+    // And back to its full width, the toolbar giving all it can.
+    DoubleClick(1008);
+    QCOMPARE(Child(1007)->width(), kToolBarMin);
+    QCOMPARE(Child(1008)->width(), nBoth - kToolBarMin);
+    QCOMPARE(Child(1008)->geometry().right(), nRight);
+
+    // The first band of a row grows and shrinks at its right end.
+    DoubleClick(1007);
+    QCOMPARE(Child(1007)->width(), nBoth - kAddressMin);
+    QCOMPARE(Child(1008)->width(), kAddressMin);
+    DoubleClick(1007);
+    QCOMPARE(Child(1007)->width(), kToolBarMin);
+    QCOMPARE(Child(1008)->geometry().right(), nRight);
+    QCOMPARE(int(m_reBar->CaptureLayout().at(0).cx), 10 + kToolBarMin);
+
+    // A band alone in its row has nowhere to go.
+    const QRect windows = Child(1010)->geometry();
+    DoubleClick(1010);
+    QCOMPARE(Child(1010)->geometry(), windows);
+}
+
+void tst_CMainReBar::fixedSizeBandNotResized()
+{
+    MakeReBar(Defaults());
+    // The animation between the address bar and the Windows Bar: the address bar
+    // gives and takes, the animation shifts along at its size.
+    Drag(1010, {QPoint(kReBarWidth - 20, Grip(1007).y())});
+    QCOMPARE(RowsText(), u"1007 1008 1009 1010"_qs);
+    const QRect animation = Child(1009)->geometry();
+    const int nAddress = Child(1008)->width();
+    Drag(1010, {Grip(1010) - QPoint(50, 0)});
+    QCOMPARE(Child(1008)->width(), nAddress - 50);
+    QCOMPARE(Child(1009)->geometry(), animation.translated(-50, 0));
+    DoubleClick(1010);
+    QCOMPARE(Child(1010)->width(), 10);
+    DoubleClick(1010);
+    QCOMPARE(Child(1008)->width(), kAddressMin);
+    QCOMPARE(Child(1009)->size(), animation.size());
+
+    // A fixed-size band with a gripper moves but keeps its width: neither a drag nor
+    // a double-click on its gripper changes it.
+    QList<CBandRecord> layout = Defaults();
+    layout[1].fStyle |= RBBS_FIXEDSIZE;
+    MakeReBar(layout);
+    const QRect tools = Child(1007)->geometry(), address = Child(1008)->geometry();
+    Drag(1008, {Grip(1008) - QPoint(100, 0)});
+    QCOMPARE(Child(1007)->geometry(), tools);
+    QCOMPARE(Child(1008)->geometry(), address);
+    DoubleClick(1008);
+    QCOMPARE(Child(1008)->geometry(), address);
+    Drag(1008, {QPoint(0, Grip(1008).y())});
+    QCOMPARE(RowsText(), u"1008 1007 1009 / 1010"_qs);
+    QCOMPARE(Child(1008)->size(), address.size());
+}
+
+void tst_CMainReBar::captureAfterMove()
+{
+    MakeReBar(Defaults());
+    Drag(1010, {QPoint(200, Grip(1007).y()), QPoint(150, Grip(1007).y())});
+    QCOMPARE(RowsText(), u"1007 1010 1008 1009"_qs);
+    QList<int> order;
+    QHash<int, QRect> shown;
+    const QList<CBandRecord> captured = m_reBar->CaptureLayout();
+    for (const CBandRecord &r : captured) {
+        order << int(r.wID);
+        shown.insert(int(r.wID), Child(int(r.wID))->geometry());
+        QCOMPARE(r.fStyle & RBBS_BREAK, 0u);
+    }
+    QCOMPARE(order, (QList<int> {1007, 1010, 1008, 1009}));
+
+    // Stored and read back at the next start, the same layout comes back.
+    QList<CBandRecord> stored = CBandRecord::FromBytes(CBandRecord::ToBytes(captured), Defaults());
+    CBandRecord::ApplyForcedValues(stored);
+    MakeReBar(stored);
+    QCOMPARE(RowsText(), u"1007 1010 1008 1009"_qs);
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it)
+        QCOMPARE(Child(it.key())->geometry(), it.value());
+
+    // A hidden band keeps its own row; the rows are broken where they start.
+    m_reBar->ShowBand(1010, false);
+    Drag(1008, {QPoint(100, m_reBar->height() + 4)});
+    QCOMPARE(RowsText(), u"1007 1009 / 1008"_qs);
+    QList<quint32> breaks;
+    for (const CBandRecord &r : m_reBar->CaptureLayout())
+        breaks << (r.fStyle & RBBS_BREAK);
+    QCOMPARE(breaks, (QList<quint32> {0, 0, 0, RBBS_BREAK}));
+}
+
+void tst_CMainReBar::splitCursorOverGripper()
+{
+    MakeReBar(Defaults());
+    QTest::mouseMove(m_reBar.get(), Grip(1008));
+    QTRY_COMPARE(m_reBar->cursor().shape(), Qt::SplitHCursor);
+    // The animation's band has no gripper.
+    QTest::mouseMove(m_reBar.get(), QPoint(Child(1009)->geometry().left() - 1, Grip(1008).y()));
+    QTRY_COMPARE(m_reBar->cursor().shape(), Qt::ArrowCursor);
 }
 
 QTEST_MAIN(tst_CMainReBar)
