@@ -16,6 +16,12 @@
 
 namespace {
 
+// A new palette or style: images drawn for the old one look wrong.
+bool IsLookChange(QEvent::Type type)
+{
+    return type == QEvent::PaletteChange || type == QEvent::StyleChange;
+}
+
 constexpr int kMinBandHeight = 23;
 constexpr int kGap = 2;
 constexpr int kLabelPadding = 8;
@@ -242,6 +248,13 @@ QSize CAddressBar::minimumSizeHint() const
 {
     return {m_pLabel->width() + kGap + kMinComboWidth + kGap + m_pButton->width() + kGap,
             sizeHint().height()};
+}
+
+void CAddressBar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (IsLookChange(event->type()))
+        ReloadButtonImages();
 }
 
 bool CAddressBar::eventFilter(QObject *watched, QEvent *event)

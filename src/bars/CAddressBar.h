@@ -57,13 +57,15 @@ public:
 
     // bActive: a browser window is active. Without one the combo is also emptied.
     void SetControlsEnabled(bool bActive);
-    // Redraws the button's images in the current palette.
+    // Redraws the button's images in the current palette; the bar does so itself
+    // when its palette or style changes.
     void ReloadButtonImages();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

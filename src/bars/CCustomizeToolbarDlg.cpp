@@ -29,8 +29,9 @@ void Fill(QListWidget *pList, const QList<int> &ids)
 {
     pList->clear();
     for (int nId : ids) {
-        auto *pItem = new QListWidgetItem(CToolbarImages::Icon(CMainToolBar::ImageOf(nId)),
-                                          CMainToolBar::ToolTipOf(nId), pList);
+        auto *pItem = new QListWidgetItem(
+            CToolbarImages::Icon(CMainToolBar::ImageOf(nId), pList->palette()),
+            CMainToolBar::ToolTipOf(nId), pList);
         pItem->setData(Qt::UserRole, nId);
     }
 }

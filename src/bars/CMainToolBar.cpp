@@ -19,6 +19,12 @@
 
 namespace {
 
+// A new palette or style: images drawn for the old one look wrong.
+bool IsLookChange(QEvent::Type type)
+{
+    return type == QEvent::PaletteChange || type == QEvent::StyleChange;
+}
+
 struct SButtonInfo
 {
     int nId;
@@ -266,7 +272,7 @@ QSize CMainToolBar::ButtonSize() const
     QToolButton plain;
     plain.setAutoRaise(true);
     plain.setIconSize(iconSize());
-    plain.setIcon(CToolbarImages::Icon(0));
+    plain.setIcon(CToolbarImages::Icon(0, palette()));
     return plain.sizeHint();
 }
 
@@ -274,7 +280,7 @@ void CMainToolBar::ReloadImages()
 {
     for (QToolButton *pButton : m_buttons)
         pButton->setIcon(
-            CToolbarImages::Icon(ImageOf(static_cast<CToolBarButton *>(pButton)->Id())));
+            CToolbarImages::Icon(ImageOf(static_cast<CToolBarButton *>(pButton)->Id()), palette()));
 }
 
 void CMainToolBar::Customize()
@@ -303,6 +309,13 @@ QMenu *CMainToolBar::ShowDropDown(int nId)
     return pMenu;
 }
 
+void CMainToolBar::changeEvent(QEvent *event)
+{
+    QToolBar::changeEvent(event);
+    if (IsLookChange(event->type()))
+        ReloadImages();
+}
+
 void CMainToolBar::paintEvent(QPaintEvent *)
 {
     // Transparent: the rebar's background shows between the flat buttons.
@@ -315,7 +328,7 @@ QToolButton *CMainToolBar::CreateButton(int nId)
     pButton->setAutoRaise(true);
     pButton->setFocusPolicy(Qt::NoFocus);
     pButton->setIconSize(iconSize());
-    pButton->setIcon(CToolbarImages::Icon(ImageOf(nId)));
+    pButton->setIcon(CToolbarImages::Icon(ImageOf(nId), palette()));
     const QString text = LoadString(nId);
     pButton->setToolTip(ToolTipOf(nId));
     pButton->setStatusTip(text.section(QLatin1Char('\n'), 0, 0));

@@ -65,7 +65,8 @@ public:
     // button's size when the bar is empty.
     QSize ButtonSize() const;
 
-    // Draws the images again, for a new icon theme or new system colours.
+    // Draws the images again in the current palette and icon theme; the toolbar
+    // does so itself when its palette or style changes.
     void ReloadImages();
 
     // Opens the Customize dialog over the toolbar, modal; changes apply at once.
@@ -79,6 +80,7 @@ signals:
     void buttonsChanged();
 
 protected:
+    void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:

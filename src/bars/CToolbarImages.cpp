@@ -503,17 +503,23 @@ QPixmap Render(int n, qreal dpr)
     return themed.isNull() ? Draw(n, dpr) : themed;
 }
 
-// The normal look: halfway to grey, so the hot image stands out under the mouse.
-QPixmap Muted(const QPixmap &hot)
+// The normal look: halfway to grey and a quarter of the way to the bar's face
+// colour, so it recedes into the bar in light and dark palettes alike and the hot
+// image stands out under the mouse.
+QPixmap Muted(const QPixmap &hot, const QPalette &palette)
 {
+    const QRgb face = palette.color(QPalette::Active, QPalette::Button).rgb();
+    const auto mute = [](int channel, int grey, int faceChannel) {
+        return ((channel + grey) / 2 * 3 + faceChannel) / 4;
+    };
     QImage image = hot.toImage().convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             const QRgb c = line[x];
             const int grey = qGray(c);
-            line[x] = qRgba((qRed(c) + grey) / 2, (qGreen(c) + grey) / 2, (qBlue(c) + grey) / 2,
-                            qAlpha(c));
+            line[x] = qRgba(mute(qRed(c), grey, qRed(face)), mute(qGreen(c), grey, qGreen(face)),
+                            mute(qBlue(c), grey, qBlue(face)), qAlpha(c));
         }
     }
     QPixmap muted = QPixmap::fromImage(image);
@@ -533,19 +539,19 @@ QPixmap CToolbarImages::Hot(int nIndex, qreal dpr)
     return InRange(nIndex) ? Render(nIndex, dpr) : QPixmap();
 }
 
-QPixmap CToolbarImages::Normal(int nIndex, qreal dpr)
+QPixmap CToolbarImages::Normal(int nIndex, const QPalette &palette, qreal dpr)
 {
-    return InRange(nIndex) ? Muted(Render(nIndex, dpr)) : QPixmap();
+    return InRange(nIndex) ? Muted(Render(nIndex, dpr), palette) : QPixmap();
 }
 
-QIcon CToolbarImages::Icon(int nIndex)
+QIcon CToolbarImages::Icon(int nIndex, const QPalette &palette)
 {
     QIcon icon;
     if (!InRange(nIndex))
         return icon;
     for (qreal dpr : {1.0, 2.0}) {
         const QPixmap hot = Render(nIndex, dpr);
-        icon.addPixmap(Muted(hot), QIcon::Normal);
+        icon.addPixmap(Muted(hot, palette), QIcon::Normal);
         icon.addPixmap(hot, QIcon::Active);
     }
     return icon;

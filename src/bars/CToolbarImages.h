@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPalette>
 #include <QPixmap>
 
 // The 21 toolbar images of 22 by 20 pixels, by index: 0 blank page, 1 opening
@@ -10,8 +11,10 @@
 // double arrow, 17 news, 18 letter with envelope, 19 printer, 20 window.
 //
 // Each image has a hot look (full colour, under the mouse) and a normal look (the
-// same, muted). Where the desktop's icon theme has a fitting icon it is used, so
-// the toolbar matches the other programs; our own drawings fill every gap.
+// same, muted towards the bar's colours, so images made for one palette have to
+// be made again for another). Where the desktop's icon theme has a fitting icon it
+// is used, so the toolbar matches the other programs; our own drawings fill every
+// gap.
 class CToolbarImages
 {
 public:
@@ -19,11 +22,11 @@ public:
     static constexpr int kWidth = 22;
     static constexpr int kHeight = 20;
 
-    // Normal look as QIcon::Normal, hot look as QIcon::Active, at scales 1 and 2.
-    // A null icon for an index out of range.
-    static QIcon Icon(int nIndex);
+    // Normal look as QIcon::Normal, hot look as QIcon::Active, at scales 1 and 2,
+    // for a bar in the given palette. A null icon for an index out of range.
+    static QIcon Icon(int nIndex, const QPalette &palette);
     static QPixmap Hot(int nIndex, qreal dpr = 1.0);
-    static QPixmap Normal(int nIndex, qreal dpr = 1.0);
+    static QPixmap Normal(int nIndex, const QPalette &palette, qreal dpr = 1.0);
 
     // Whether theme icons are preferred (on by default). Changing it, like a theme
     // or colour change, calls for fresh icons from Icon().

@@ -410,6 +410,8 @@ void CMainFrame::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowTitleChange && !m_bSettingCaption)
         UpdateFrameTitle();
+    else if (event->type() == QEvent::ThemeChange)
+        OnThemeChange();
 }
 
 CQuillbrowView *CMainFrame::CreateNewWindow(bool bShow, bool bAddTab)
@@ -604,6 +606,15 @@ void CMainFrame::StopAll()
     const auto views = Views();
     for (CQuillbrowView *view : views)
         view->Stop();
+}
+
+void CMainFrame::OnThemeChange()
+{
+    // A new desktop theme is told to top-level windows only. Its colours reach every
+    // widget as a palette change, which the bars follow themselves; its icons are
+    // fetched here, and the bars draw again as after a change of colours.
+    m_pToolBar->ReloadImages();
+    m_pAddressBar->ReloadButtonImages();
 }
 
 bool CMainFrame::event(QEvent *event)

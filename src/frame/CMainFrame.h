@@ -150,6 +150,7 @@ private:
     // Waits, briefly, until every page's recent cookies have reached the store.
     void SettleCookies();
     void SaveBarState();
+    void OnThemeChange();
 
     CSettings &m_settings;
     QMdiArea *m_pMdiArea;
