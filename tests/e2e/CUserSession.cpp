@@ -5,6 +5,7 @@
 #include "CAnimation.h"
 #include "CChildFrame.h"
 #include "CMainFrame.h"
+#include "CMainReBar.h"
 #include "CMainToolBar.h"
 #include "CQuillbrowApp.h"
 #include "CQuillbrowView.h"
@@ -199,23 +200,46 @@ bool CUserSession::IsMenuItemChecked(const QStringList &path)
     return bChecked;
 }
 
-bool CUserSession::ClickToolButton(const QString &toolTip)
+QToolButton *CUserSession::ToolButton(const QString &toolTip) const
 {
     CMainFrame *frame = Frame();
     if (!frame)
-        return false;
-    QToolButton *button = nullptr;
+        return nullptr;
     const auto buttons = frame->ToolBar()->findChildren<QToolButton *>();
     for (QToolButton *candidate : buttons) {
         if (candidate->isVisible() && candidate->toolTip() == toolTip)
-            button = candidate;
+            return candidate;
     }
+    return nullptr;
+}
+
+bool CUserSession::ClickToolButton(const QString &toolTip)
+{
+    QToolButton *button = ToolButton(toolTip);
     if (!button || !WaitFor([button] { return button->isEnabled(); }, 5000))
         return false;
     // On the button's face, away from a drop-down arrow at its right.
     QTest::mouseClick(button, Qt::LeftButton, {},
                       QPoint(button->height() / 2, button->height() / 2));
     return true;
+}
+
+void CUserSession::DragOnReBar(QPoint from, const QList<QPoint> &path)
+{
+    QWidget *reBar = Frame()->ReBar();
+    QTest::mousePress(reBar, Qt::LeftButton, {}, from);
+    for (const QPoint &to : path)
+        QTest::mouseMove(reBar, to);
+    QTest::mouseRelease(reBar, Qt::LeftButton, {}, path.isEmpty() ? from : path.last());
+}
+
+void CUserSession::DoubleClickOnReBar(QPoint at)
+{
+    QWidget *reBar = Frame()->ReBar();
+    // As a real double-click arrives: press, release, double-click, release.
+    QTest::mouseClick(reBar, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(reBar, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(reBar, Qt::LeftButton, {}, at);
 }
 
 QWidget *CUserSession::FocusWidget() const

@@ -15,6 +15,7 @@ class QAction;
 class QMdiSubWindow;
 class QMenu;
 class QProcess;
+class QToolButton;
 
 // The whole program as main() builds it (the application object, its start-up, the
 // real settings files in the test's own folders, the real engine) with a user in
@@ -63,6 +64,12 @@ public:
     bool IsMenuItemChecked(const QStringList &path);
     // Clicks the toolbar button with this tooltip once it is enabled.
     bool ClickToolButton(const QString &toolTip);
+    // The visible toolbar button with this tooltip; null when there is none.
+    QToolButton *ToolButton(const QString &toolTip) const;
+    // The left button pressed on the rebar at from, the pointer moved through the
+    // points, released at the last; points in the rebar's coordinates.
+    void DragOnReBar(QPoint from, const QList<QPoint> &path);
+    void DoubleClickOnReBar(QPoint at);
     // A key to the widget with the focus, or to the frame when nothing has it.
     void PressKey(int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Alt+D, the text typed, Enter.
