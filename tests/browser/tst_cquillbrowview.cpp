@@ -104,6 +104,9 @@ void TestCQuillbrowView::popupDecidedByItsFirstRealAddress_data()
     QTest::newRow("listed, starts with") << u"http://track.example/a/b?c"_qs << true << true;
     QTest::newRow("blank first, then listed")
         << u"about:blank http://ads.example/pop"_qs << true << true;
+    // Once refused it goes nowhere else, whatever its opener does before it is gone.
+    QTest::newRow("listed, then sent elsewhere")
+        << u"http://ads.example/pop http://news.example/"_qs << true << true;
     QTest::newRow("unlisted, activated") << u"http://news.example/"_qs << true << false;
     QTest::newRow("unlisted, not activated") << u"http://news.example/"_qs << false << false;
 }

@@ -67,22 +67,10 @@ private slots:
         m_server.RoutePage(u"/openerCloses"_qs, u"Opener"_qs,
                            u"<script>var w = window.open(''); window.opened = !!w;"
                            "setTimeout(function () { w.close(); }, 0);</script>"_qs);
-        // A pop-up refused by the AutoClose list, which its opener then keeps sending
-        // elsewhere until it is gone.
-        m_server.RoutePage(u"/refused"_qs, u"Refused"_qs,
-                           u"<script>var w = window.open('/ad/banner'); window.tries = 0;"
-                           "var t = setInterval(function () {"
-                           "  if (w.closed) { clearInterval(t); return; }"
-                           "  ++window.tries; w.location.href = '/after';"
-                           "}, 5);</script>"_qs);
-        m_server.RoutePage(u"/after"_qs, u"After"_qs);
-        m_server.RoutePage(u"/ad/banner"_qs, u"Ad"_qs);
     }
 
     void init()
     {
-        CUserSession::WriteStoredSettings(
-            {{u"Settings/AutoClose/url1"_qs, m_server.Url(u"/ad/"_qs).toString() + u"*"_qs}});
         m_user = std::make_unique<CUserSession>();
         QVERIFY(m_user->Start({Url(u"/one"_qs)}));
         QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
@@ -267,21 +255,6 @@ private slots:
         QCOMPARE(m_user->Tabs(), QStringList {u"Opener"_qs});
         QVERIFY(CConfirmDlg::HasPendingAnswers());
         CConfirmDlg::ClearNextAnswers();
-    }
-
-    void refusedPopupNavigatesNowhere()
-    {
-        QMdiArea *area = m_user->Frame()->MdiArea();
-        m_user->TypeAddress(Url(u"/refused"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/refused"_qs)));
-        CQuillbrowView *opener = m_user->ActiveWindow();
-        QVERIFY(m_user->WaitFor(
-            [&] { return CUserSession::RunInPage(opener, u"w.closed"_qs).toBool(); }));
-        QVERIFY(CUserSession::RunInPage(opener, u"window.tries"_qs).toInt() > 0);
-        QVERIFY(m_user->WaitFor([&] { return area->subWindowList().size() == 1; }));
-        QCOMPARE(m_server.RequestCount(u"/after"_qs), 0);
-        QCOMPARE(m_server.RequestCount(u"/ad/banner"_qs), 0);
-        QCOMPARE(m_user->Windows().size(), 1);
     }
 
     void secondStartOpensItsAddressInAWindow()
