@@ -40,15 +40,21 @@ bool EntryMatches(const QString &entry, const QString &address)
 
 bool IsAutoClose(const QStringList &list, const QString &address)
 {
+    return FindAutoClose(list, address) >= 0;
+}
+
+qsizetype FindAutoClose(const QStringList &list, const QString &address)
+{
     if (list.isEmpty() || address.isEmpty())
-        return false;
-    for (const QString &entry : list) {
+        return -1;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QString &entry = list.at(i);
         if (entry.isEmpty() || entry.startsWith(QLatin1Char('!')))
             continue;
         if (EntryMatches(entry, address))
-            return true;
+            return i;
     }
-    return false;
+    return -1;
 }
 
 bool EntriesEqual(const QString &a, const QString &b)

@@ -12,6 +12,8 @@ namespace AutoClose {
 // True when address matches an enabled entry of list (first match wins).
 // Slashes and backslashes count as the same; letter case is ignored.
 bool IsAutoClose(const QStringList &list, const QString &address);
+// The index of the entry IsAutoClose stops at, -1 when none matches.
+qsizetype FindAutoClose(const QStringList &list, const QString &address);
 
 // True when one enabled or disabled entry string matches address.
 bool EntryMatches(const QString &entry, const QString &address);

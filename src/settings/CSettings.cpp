@@ -8,17 +8,20 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
 #include <unistd.h>
 #include <utility>
 
 namespace {
 const QString kSection = QStringLiteral("Settings");
 const QString kAutoCloseKey = QStringLiteral("Settings\\AutoClose");
+const QString kAutoCloseCountKey = QStringLiteral("Settings\\AutoCloseCount");
+const QString kAutoCloseValuePrefix = QStringLiteral("url");
 const QString kAboutBlank = QStringLiteral("about:blank");
 
 QString AutoCloseValueName(int n)
 {
-    return QStringLiteral("url%1").arg(n);
+    return kAutoCloseValuePrefix + QString::number(n);
 }
 
 // The reason the store cannot be written, for the error report. Trying the file
@@ -98,6 +101,7 @@ void CSettings::Load()
     readInt(QStringLiteral("ActivateMode"), ActivateMode);
 
     AutoCloseList.clear();
+    AutoCloseCount.clear();
     LoadAutoCloseList();
 }
 
@@ -153,13 +157,46 @@ bool CSettings::IsAutoClose(const QString &address) const
     return AutoClose::IsAutoClose(AutoCloseList, address);
 }
 
+int CSettings::FindAutoClose(const QString &address) const
+{
+    return int(AutoClose::FindAutoClose(AutoCloseList, address));
+}
+
 void CSettings::AddAutoClose(const QString &entry)
 {
+    // The entries the rule replaces are exactly the equal ones; their counts move with
+    // them to the new entry, so adding a listed address again keeps its tally.
+    int nCarried = 0;
+    for (int i = int(AutoCloseList.size()) - 1; i >= 0; --i) {
+        if (!AutoClose::EntriesEqual(AutoCloseList.at(i), entry))
+            continue;
+        nCarried += GetAutoCloseCount(i);
+        if (i < AutoCloseCount.size())
+            AutoCloseCount.removeAt(i);
+    }
     AutoClose::AddAutoClose(AutoCloseList, entry);
+    AutoCloseCount.resize(AutoCloseList.size() - 1, 0);
+    AutoCloseCount.append(nCarried);
+}
+
+int CSettings::GetAutoCloseCount(int nIndex) const
+{
+    return nIndex >= 0 && nIndex < AutoCloseCount.size() ? AutoCloseCount.at(nIndex) : 0;
+}
+
+void CSettings::CountAutoClose(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= AutoCloseList.size())
+        return;
+    if (AutoCloseCount.size() <= nIndex)
+        AutoCloseCount.resize(nIndex + 1, 0);
+    if (AutoCloseCount[nIndex] < std::numeric_limits<int>::max())
+        ++AutoCloseCount[nIndex];
 }
 
 // Reading stops at the first number without data, so entries after a gap are lost
-// by design: the list is always written without gaps.
+// by design: the list is always written without gaps. A count that is missing, not a
+// number or negative is 0: the counts only inform, they never keep an entry out.
 int CSettings::LoadAutoCloseList()
 {
     int nRead = 0;
@@ -171,6 +208,8 @@ int CSettings::LoadAutoCloseList()
         if (RegReadString(ERegRoot::Program, kAutoCloseKey, AutoCloseValueName(n), entry) <= 0)
             break;
         AutoCloseList.append(entry);
+        AutoCloseCount.resize(AutoCloseList.size() - 1, 0);
+        AutoCloseCount.append(qMax(0, GetProfileInt(kAutoCloseCountKey, AutoCloseValueName(n), 0)));
         ++nRead;
     }
     return nRead;
@@ -178,16 +217,24 @@ int CSettings::LoadAutoCloseList()
 
 void CSettings::SaveAutoCloseList()
 {
-    // The key is replaced as a whole so that no value of a longer list survives.
-    RegDeleteKey(ERegRoot::Program, kAutoCloseKey);
-    if (AutoCloseList.isEmpty())
-        return;
+    // Both keys are replaced as a whole so that no value of a longer list survives;
+    // empty entries are left out and the counts keep the numbers of their entries.
+    QVariantList entries;
+    QVariantList counts;
+    for (int i = 0; i < AutoCloseList.size(); ++i) {
+        if (AutoCloseList.at(i).isEmpty())
+            continue;
+        entries.append(AutoCloseList.at(i));
+        counts.append(GetAutoCloseCount(i));
+    }
 
-    if (!RegIsWritable(ERegRoot::Program)) {
+    if (!entries.isEmpty() && !RegIsWritable(ERegRoot::Program)) {
         // The list in memory stays intact; the next successful save stores it.
         ShowSystemError(StoreWriteError());
         return;
     }
 
-    RegWriteNumberedStrings(ERegRoot::Program, kAutoCloseKey, QStringLiteral("url"), AutoCloseList);
+    RegReplaceNumberedValues(ERegRoot::Program,
+                             {{kAutoCloseKey, kAutoCloseValuePrefix, entries},
+                              {kAutoCloseCountKey, kAutoCloseValuePrefix, counts}});
 }

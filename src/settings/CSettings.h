@@ -26,9 +26,21 @@ public:
     const QString &GetStartPage(const QString &engineStartPage) const;
 
     bool IsAutoClose(const QString &address) const;
+    // The index of the enabled entry that matches address, -1 when none does.
+    int FindAutoClose(const QString &address) const;
+    // Appends entry after removing every entry equal to it; the new entry takes over
+    // the closed-window counts of the entries it replaces.
     void AddAutoClose(const QString &entry);
+    // Loads the list and its counts; returns the number of entries read.
     int LoadAutoCloseList();
+    // Replaces the stored list and its counts in one write.
     void SaveAutoCloseList();
+
+    // The number of windows entry nIndex of AutoCloseList has closed; 0 for an index
+    // the counts do not reach.
+    int GetAutoCloseCount(int nIndex) const;
+    // One more window closed by entry nIndex.
+    void CountAutoClose(int nIndex);
 
     int ActivateMode;
     int DisplaySplash;
@@ -49,6 +61,10 @@ public:
     QString CustomHomepage;
     int MaximizeChild;
     QStringList AutoCloseList;
+    // The windows each entry of AutoCloseList has closed, by the same index. It may be
+    // shorter than the list (code that sets the list alone leaves it so): a missing
+    // count is 0. Stored beside the list, in "AutoCloseCount", with the same numbers.
+    QList<int> AutoCloseCount;
 
 private:
     // GetStartPage returns a reference; the engine's page is kept here.

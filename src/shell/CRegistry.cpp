@@ -173,8 +173,23 @@ bool commit(QSettings &settings)
     return settings.status() == QSettings::NoError;
 }
 
-// Writes all values in one pass over the store, so a long list costs one file write.
-bool writeValues(ERegRoot root, const QList<QPair<QString, QVariant>> &values)
+// Removes every value and subkey of group one by one, rather than the group itself, so
+// that a value of the parent which happens to carry the group's name stays. Returns
+// whether there was anything to remove.
+bool clearGroup(QSettings &settings, const QString &group)
+{
+    settings.beginGroup(group);
+    const QStringList keys = settings.allKeys();
+    for (const QString &key : keys)
+        settings.remove(key);
+    settings.endGroup();
+    return !keys.isEmpty();
+}
+
+// Empties the groups, then writes all values, in one pass over the store, so a long
+// list costs one file write.
+bool writeValues(ERegRoot root, const QList<QPair<QString, QVariant>> &values,
+                 const QStringList &clearedGroups = {})
 {
     QString path;
     {
@@ -184,6 +199,8 @@ bool writeValues(ERegRoot root, const QList<QPair<QString, QVariant>> &values)
         case EStoreState::Unreadable:
             return false;
         case EStoreState::Ok:
+            for (const QString &group : clearedGroups)
+                clearGroup(*store.settings, group);
             for (const auto &[key, value] : values)
                 store.settings->setValue(key, value);
             return commit(*store.settings);
@@ -244,6 +261,26 @@ bool RegWriteNumberedStrings(ERegRoot root, const QString &subkey, const QString
     return values.isEmpty() || writeValues(root, values);
 }
 
+bool RegReplaceNumberedValues(ERegRoot root, const QList<CRegNumberedValues> &keys)
+{
+    QList<QPair<QString, QVariant>> values;
+    QStringList groups;
+    for (const CRegNumberedValues &key : keys) {
+        const QString group = groupOf(key.subkey);
+        if (group.isEmpty())
+            return false;
+        groups.append(group);
+        int n = 1;
+        for (const QVariant &value : key.values) {
+            const auto valueKey = keyOf(key.subkey, key.prefix + QString::number(n++));
+            if (!valueKey)
+                return false;
+            values.append({*valueKey, value});
+        }
+    }
+    return writeValues(root, values, groups);
+}
+
 bool RegDeleteKey(ERegRoot root, const QString &subkey)
 {
     const QString group = groupOf(subkey);
@@ -252,17 +289,9 @@ bool RegDeleteKey(ERegRoot root, const QString &subkey)
     COpenedStore store = openStore(root);
     if (store.state != EStoreState::Ok)
         return false;
-    QSettings &settings = *store.settings;
-    settings.beginGroup(group);
-    const QStringList keys = settings.allKeys();
-    // Removing the keys one by one, rather than the group, keeps a value of the
-    // parent that happens to carry the key's name.
-    for (const QString &key : keys)
-        settings.remove(key);
-    settings.endGroup();
-    if (keys.isEmpty())
+    if (!clearGroup(*store.settings, group))
         return false;
-    return commit(settings);
+    return commit(*store.settings);
 }
 
 bool RegIsWritable(ERegRoot root)

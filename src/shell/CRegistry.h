@@ -6,7 +6,9 @@
 // Names are case-sensitive, as QSettings keys are on this platform.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QVariant>
 
 enum class ERegRoot {
     Program, // Software\Tarvo\Quillbrow: $XDG_CONFIG_HOME/Tarvo/Quillbrow.conf
@@ -34,6 +36,20 @@ bool RegWriteString(ERegRoot root, const QString &subkey, const QString &name, c
 // in one write of the store. Returns false when the store cannot be written.
 bool RegWriteNumberedStrings(ERegRoot root, const QString &subkey, const QString &prefix,
                              const QStringList &texts);
+
+// The numbered values of one key, for RegReplaceNumberedValues: prefix1, prefix2, ...
+// in list order. Values are strings or integers.
+struct CRegNumberedValues
+{
+    QString subkey;
+    QString prefix;
+    QVariantList values;
+};
+
+// Replaces the values of each key by its numbered values, all keys in one write of
+// the store, so that lists kept side by side never disagree on disk. A key given no
+// values is left without any. Returns false when the store cannot be written.
+bool RegReplaceNumberedValues(ERegRoot root, const QList<CRegNumberedValues> &keys);
 
 // Deletes a key with all its values and subkeys. Returns false when it did not exist
 // or the store cannot be written.

@@ -18,35 +18,38 @@ private slots:
     {
         QTest::addColumn<QStringList>("list");
         QTest::addColumn<QString>("address");
-        QTest::addColumn<bool>("expected");
-        auto row = [](const char *name, const char *list, const char *address, bool expected) {
-            QTest::newRow(name) << L(list) << QString::fromUtf8(address) << expected;
+        QTest::addColumn<int>("index"); // of the entry that matches first, -1 for none
+        auto row = [](const char *name, const char *list, const char *address, int index) {
+            QTest::newRow(name) << L(list) << QString::fromUtf8(address) << index;
         };
-        row("starts-with, other case", "http://ads.example/*", "HTTP://Ads.EXAMPLE/pop", true);
-        row("starts-with, backslashes", "http://ads.example/*", "http:\\\\ads.example\\x", true);
-        row("starts-with, non-ASCII case", "http://ÄÖ.example/*", "http://äö.example/", true);
+        row("starts-with, other case", "http://ads.example/*", "HTTP://Ads.EXAMPLE/pop", 0);
+        row("starts-with, backslashes", "http://ads.example/*", "http:\\\\ads.example\\x", 0);
+        row("starts-with, non-ASCII case", "http://ÄÖ.example/*", "http://äö.example/", 0);
         row("starts-with, not at start", "http://ads.example/*",
-            "http://x.org/?http://ads.example/", false);
-        row("exact, other case", "http://pop.example/w.html", "HTTP://POP.example/W.html", true);
-        row("exact, backslash entry", "http:\\\\pop.example\\w", "http://pop.example/w", true);
+            "http://x.org/?http://ads.example/", -1);
+        row("exact, other case", "http://pop.example/w.html", "HTTP://POP.example/W.html", 0);
+        row("exact, backslash entry", "http:\\\\pop.example\\w", "http://pop.example/w", 0);
         row("exact, followed by query", "http://pop.example/w.html", "http://pop.example/w.html?a",
-            false);
-        row("disabled star", "!*", "http://pop.example/", false);
+            -1);
+        row("disabled star", "!*", "http://pop.example/", -1);
         row("disabled, later enabled", "!http://a.example/|http://a.example/", "http://a.example/",
-            true);
-        row("star alone", "*", "x", true);
-        row("double star, literal star", "http://a.example/**", "http://a.example/*/b", true);
-        row("double star, no star", "http://a.example/**", "http://a.example/b", false);
-        row("star inside is literal", "http://*.example/*", "http://ads.example/", false);
-        row("empty address", "*", "", false);
-        row("empty entries skipped", "|http://a.example/", "http://a.example/", true);
-        row("empty entry matches nothing", "|", "http://a.example/", false);
+            1);
+        row("first of two matches", "b|http://a.example/*|*", "http://a.example/", 1);
+        row("star alone", "*", "x", 0);
+        row("double star, literal star", "http://a.example/**", "http://a.example/*/b", 0);
+        row("double star, no star", "http://a.example/**", "http://a.example/b", -1);
+        row("star inside is literal", "http://*.example/*", "http://ads.example/", -1);
+        row("empty address", "*", "", -1);
+        row("empty entries skipped", "|http://a.example/", "http://a.example/", 1);
+        row("empty entry matches nothing", "|", "http://a.example/", -1);
     }
     void isAutoClose()
     {
         QFETCH(QStringList, list);
         QFETCH(QString, address);
-        QTEST(AutoClose::IsAutoClose(list, address), "expected");
+        QFETCH(int, index);
+        QCOMPARE(AutoClose::FindAutoClose(list, address), index);
+        QCOMPARE(AutoClose::IsAutoClose(list, address), index >= 0);
     }
 
     void entriesEqual_data()
