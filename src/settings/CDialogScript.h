@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QMetaObject>
+
+#include <functional>
+
+// What a test does with the next run of a dialog, queued before the command that opens
+// it: the script runs once the dialog is shown and acts on it as a user would (typing,
+// clicking, keys). A dialog the script leaves open is cancelled, so no test ever waits
+// on a modal window. One queue per dialog class.
+template<class TDialog> class CDialogScript
+{
+public:
+    using Script = std::function<void(TDialog &)>;
+
+    static void Add(Script script) { Queue().append(std::move(script)); }
+    static bool HasPending() { return !Queue().isEmpty(); }
+    static void Clear() { Queue().clear(); }
+
+    // Called by the dialog's exec() before its modal loop: the next script, if any,
+    // runs from inside that loop.
+    static void ScheduleNext(TDialog *pDialog, int nCancelResult)
+    {
+        if (Queue().isEmpty())
+            return;
+        QMetaObject::invokeMethod(
+            pDialog,
+            [pDialog, nCancelResult, script = Queue().takeFirst()] {
+                script(*pDialog);
+                if (pDialog->isVisible())
+                    pDialog->done(nCancelResult);
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    static QList<Script> &Queue()
+    {
+        static QList<Script> queue;
+        return queue;
+    }
+};
