@@ -104,6 +104,7 @@ constexpr SStringEntry kStringTable[] = {
                        "it.\n\n\"%filename%\"")},
     {IDS_CANNOT_RESOLVE_LINK,
      QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow failed to resolve following link:\n\n\"%link%\"")},
+    {IDS_POPUP_CLOSED, QT_TRANSLATE_NOOP("Quillbrow", "Closed a pop-up window: %address%")},
 
     {IDS_APP_TITLE, QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow")},
     {IDS_IDLE_MESSAGE, QT_TRANSLATE_NOOP("Quillbrow", "Ready")},

@@ -21,6 +21,7 @@ bool IsBlank(const QString &url)
 }
 
 constexpr int kRefusedPopupGraceMs = 1000;
+constexpr int kPopupClosedMessageMs = 5000;
 
 QString ProgressTitle(const QString &name, int nProgress)
 {
@@ -138,10 +139,16 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
     if (m_nPopupState == PopupPending) {
         if (IsBlank(strURL))
             return;
-        if (m_pHost->Settings().IsAutoClose(strURL)) {
+        CSettings &settings = m_pHost->Settings();
+        if (const int nEntry = settings.FindAutoClose(strURL); nEntry >= 0) {
             // Closed before it was ever shown; later navigations are refused until it goes.
             // The engine is still setting up the new window here, so the window goes once
             // the refused load has ended (or after a grace period if the engine says nothing).
+            // The user sees that the filter works and which address it caught.
+            settings.CountAutoClose(nEntry);
+            m_pHost->ShowStatusMessage(
+                LoadStringWith(IDS_POPUP_CLOSED, QStringLiteral("%address%"), strURL),
+                kPopupClosedMessageMs);
             m_nPopupState = PopupClosing;
             bCancel = true;
             QTimer::singleShot(kRefusedPopupGraceMs, this, &CQuillbrowView::CloseUnseen);

@@ -30,6 +30,9 @@ public:
     virtual void SetAddressText(const QString &strAddress, bool bForce) = 0;
     virtual void PlayAnimation(bool bPlay) = 0;
     virtual void SetStatusText(const QString &strText) = 0;
+    // Shows strText for nTimeoutMs, then the idle text again unless something else
+    // has been shown meanwhile.
+    virtual void ShowStatusMessage(const QString &strText, int nTimeoutMs) = 0;
     // Ignored while frozen (the frame is closing) or when empty.
     virtual void SetLastAddress(const QString &strAddress) = 0;
     virtual void AddTypedAddress(const QString &strAddress) = 0;

@@ -3,6 +3,7 @@
 #include "CAddressBar.h"
 #include "CAddressCombo.h"
 #include "CAnimation.h"
+#include "CAutoCloseDlg.h"
 #include "CBandRecord.h"
 #include "CBrowserWindow.h"
 #include "CChildFrame.h"
@@ -12,6 +13,11 @@
 #include "CFramePlacement.h"
 #include "CMainReBar.h"
 #include "CMainToolBar.h"
+#include "COptionsAutoClose.h"
+#include "COptionsConfirms.h"
+#include "COptionsGeneral.h"
+#include "COptionsSheet.h"
+#include "COptionsWindows.h"
 #include "CQuillbrowDoc.h"
 #include "CQuillbrowView.h"
 #include "CRegistry.h"
@@ -265,6 +271,13 @@ void CMainFrame::BuildCommandMap()
                [this](CCmdUI *ui) { ui->Enable(IsBarVisible(BandToolBar)); });
     OnCommandId(ID_VIEW_CLEAR_ADDRESSES, [this] { OnClearAddresses(); });
 
+    OnCommandId(ID_VIEW_ADD_TO_AUTOCLOSE, [this] { AddToAutoCloseList(GetActiveHtmlView()); });
+    OnUpdateId(ID_VIEW_ADD_TO_AUTOCLOSE, windowRule);
+    OnCommandId(ID_TAB_ADD_TO_AUTOCLOSE, [this] {
+        AddToAutoCloseList(dynamic_cast<CQuillbrowView *>(m_pWindowsBar->m_pClickedView));
+    });
+    OnCommandId(ID_TOOLS_OPTIONS, [this] { OnOptions(); });
+
     OnCommandId(ID_VIEW_FULL_SCREEN, [this] { OnFullScreen(); });
     OnUpdateId(ID_VIEW_FULL_SCREEN, [this](CCmdUI *ui) { ui->SetCheck(m_bFullScreen); });
 
@@ -477,6 +490,21 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow *pWindow)
 void CMainFrame::SetStatusText(const QString &text)
 {
     statusBar()->showMessage(text);
+}
+
+void CMainFrame::ShowStatusMessage(const QString &text, int nTimeoutMs)
+{
+    if (!m_pStatusTimer) {
+        m_pStatusTimer = new QTimer(this);
+        m_pStatusTimer->setSingleShot(true);
+        connect(m_pStatusTimer, &QTimer::timeout, this, [this] {
+            if (StatusText() == m_strTimedStatus)
+                SetStatusText(LoadString(IDS_IDLE_MESSAGE));
+        });
+    }
+    m_strTimedStatus = text;
+    SetStatusText(text);
+    m_pStatusTimer->start(nTimeoutMs);
 }
 
 QString CMainFrame::StatusText() const
@@ -864,4 +892,47 @@ void CMainFrame::OnClearAddresses()
                         false);
         dlg.exec();
     }
+}
+
+void CMainFrame::AddToAutoCloseList(CQuillbrowView *pView)
+{
+    if (!pView)
+        return;
+    // The window may go while the dialog is open (its page closes it).
+    const QPointer<CQuillbrowView> view(pView);
+    const QString address = pView->GetLocationURL();
+    QString entry = address;
+    const bool bAsk = m_settings.ConfirmAddToAutoClose != 0;
+    if (bAsk) {
+        CAutoCloseDlg dlg(this, address, true);
+        const int result = dlg.exec();
+        m_settings.ConfirmAddToAutoClose = dlg.ShowNextTime;
+        if (result != IDOK)
+            return;
+        entry = dlg.Entry();
+    }
+    m_settings.AddAutoClose(entry);
+    if (!bAsk) {
+        CConfirmDlg dlg(this,
+                        LoadStringWith(IDS_AUTOCLOSE_ADDED, QStringLiteral("%address%"), address),
+                        Mb::Ok | Mb::IconInformation, false);
+        dlg.exec();
+    }
+    if (view)
+        view->GetDocument()->OnCloseDocument();
+}
+
+void CMainFrame::OnOptions()
+{
+    COptionsSheet sheet(this);
+    sheet.AddPage(
+        new COptionsGeneral(m_settings, m_fnEngineHomepage ? m_fnEngineHomepage() : QString()));
+    sheet.AddPage(new COptionsWindows(m_settings));
+    sheet.AddPage(new COptionsAutoClose(m_settings));
+    sheet.AddPage(new COptionsConfirms(m_settings));
+    if (sheet.exec() != IDOK)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_settings.Save();
+    QApplication::restoreOverrideCursor();
 }

@@ -22,6 +22,7 @@ class CWindowsBar;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 
 // The one top-level window: a multiple-document frame whose MDI area holds the
 // browser windows, with the menu bar, a rebar of four bands (toolbar, address bar,
@@ -56,6 +57,7 @@ public:
     void SetAddressText(const QString &strAddress, bool bForce) override;
     void PlayAnimation(bool bPlay) override;
     void SetStatusText(const QString &text) override;
+    void ShowStatusMessage(const QString &text, int nTimeoutMs) override;
     void SetLastAddress(const QString &address) override;
     void AddTypedAddress(const QString &strAddress) override;
     void OnDocumentTitleChanged() override;
@@ -83,6 +85,12 @@ public:
     // Closing without the exit question, for an end the user did not ask for.
     void SetAskBeforeClose(bool bAsk) { m_bAskBeforeClose = bAsk; }
 
+    // Asks for the entry (unless ConfirmAddToAutoClose is off), adds it to the AutoClose
+    // list and closes the window; nothing without a window.
+    void AddToAutoCloseList(CQuillbrowView *pView);
+    // The options sheet; the settings are saved when it ends with OK.
+    void OnOptions();
+
     // Sets the active view's typed flag, then navigates it; nothing without a window.
     void NavigateActiveView(const QString &strAddress, bool bTyped);
 
@@ -95,6 +103,11 @@ public:
     // Tests give windows a fake engine; the real one is the default.
     void SetEngineFactory(EngineFactory factory) { m_engineFactory = std::move(factory); }
     void SetClosingAllQuery(std::function<bool()> query) { m_fnIsClosingAll = std::move(query); }
+    // The engine's home page as the application holds it, shown by the options.
+    void SetEngineHomepageQuery(std::function<QString()> query)
+    {
+        m_fnEngineHomepage = std::move(query);
+    }
     void SetSplashDoneHandler(std::function<void()> handler)
     {
         m_fnSplashDone = std::move(handler);
@@ -162,6 +175,8 @@ private:
     CMainReBar *m_pReBar = nullptr;
     QMenu *m_pCaptionMenu = nullptr;
     QMenu *m_pTabMenu = nullptr;
+    QTimer *m_pStatusTimer = nullptr;
+    QString m_strTimedStatus;
     CCmdTarget *m_pAppTarget = nullptr;
     QPointer<QMdiSubWindow> m_pActiveChild;
     QString m_strLastAddress;
@@ -174,5 +189,6 @@ private:
     QEvent *m_pPendingOverride = nullptr;
     EngineFactory m_engineFactory;
     std::function<bool()> m_fnIsClosingAll;
+    std::function<QString()> m_fnEngineHomepage;
     std::function<void()> m_fnSplashDone;
 };

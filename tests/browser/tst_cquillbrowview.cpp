@@ -49,6 +49,7 @@ void TestCQuillbrowView::init()
 {
     m_settings.SetDefaults();
     m_settings.AutoCloseList = {u"http://ads.example/pop"_qs, u"http://track.example/*"_qs};
+    m_settings.AutoCloseCount = {0, 4};
     m_frame = std::make_unique<CMainFrame>(m_settings);
     m_frame->SetEngineFactory([] { return std::make_unique<CFakeEngine>(); });
     m_frame->show();
@@ -98,24 +99,26 @@ void TestCQuillbrowView::popupDecidedByItsFirstRealAddress_data()
     // The addresses the pop-up goes to, one after the other.
     QTest::addColumn<QString>("addresses");
     QTest::addColumn<bool>("activate");
-    QTest::addColumn<bool>("closed");
+    // The entry that closes the pop-up, -1 for none.
+    QTest::addColumn<int>("entry");
 
-    QTest::newRow("listed") << u"http://ADS.example/pop"_qs << true << true;
-    QTest::newRow("listed, starts with") << u"http://track.example/a/b?c"_qs << true << true;
+    QTest::newRow("listed") << u"http://ADS.example/pop"_qs << true << 0;
+    QTest::newRow("listed, starts with") << u"http://track.example/a/b?c"_qs << true << 1;
     QTest::newRow("blank first, then listed")
-        << u"about:blank http://ads.example/pop"_qs << true << true;
+        << u"about:blank http://ads.example/pop"_qs << true << 0;
     // Once refused it goes nowhere else, whatever its opener does before it is gone.
     QTest::newRow("listed, then sent elsewhere")
-        << u"http://ads.example/pop http://news.example/"_qs << true << true;
-    QTest::newRow("unlisted, activated") << u"http://news.example/"_qs << true << false;
-    QTest::newRow("unlisted, not activated") << u"http://news.example/"_qs << false << false;
+        << u"http://ads.example/pop http://news.example/"_qs << true << 0;
+    QTest::newRow("unlisted, activated") << u"http://news.example/"_qs << true << -1;
+    QTest::newRow("unlisted, not activated") << u"http://news.example/"_qs << false << -1;
 }
 
 void TestCQuillbrowView::popupDecidedByItsFirstRealAddress()
 {
     QFETCH(QString, addresses);
     QFETCH(bool, activate);
-    QFETCH(bool, closed);
+    QFETCH(int, entry);
+    const bool closed = entry >= 0;
 
     m_settings.ActivateNewWindow = activate ? 1 : 0;
     CQuillbrowView *opener = NewWindow();
@@ -126,6 +129,7 @@ void TestCQuillbrowView::popupDecidedByItsFirstRealAddress()
     QPointer<CChildFrame> popupFrame = popup->GetParentFrame();
     QVERIFY(!popupFrame->isVisible());
     QCOMPARE(Bar()->GetItemCount(), 1);
+    m_frame->SetStatusText(u"Ready"_qs);
 
     bool bLoaded = true;
     for (const QString &address : addresses.split(u' '))
@@ -138,6 +142,15 @@ void TestCQuillbrowView::popupDecidedByItsFirstRealAddress()
     if (closed)
         QTRY_VERIFY(popupFrame.isNull());
     QCOMPARE(m_frame->GetActiveHtmlView(), active);
+
+    // The entry that did it counts one more window; the status bar names the address.
+    const QList<int> counts = {entry == 0 ? 1 : 0, entry == 1 ? 5 : 4};
+    QCOMPARE(m_settings.AutoCloseCount, counts);
+    QStringList visited = addresses.split(u' ');
+    visited.removeAll(u"about:blank"_qs);
+    const QString closedAddress = visited.first();
+    QCOMPARE(m_frame->StatusText(),
+             closed ? u"Closed a pop-up window: "_qs + closedAddress : u"Ready"_qs);
 }
 
 void TestCQuillbrowView::pageClosingItsWindow_data()

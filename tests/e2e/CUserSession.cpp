@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -25,6 +26,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -299,6 +302,36 @@ QMenu *CUserSession::RightClickTab(int nIndex)
         return nullptr;
     m_openMenus << menu;
     return menu;
+}
+
+QMenu *CUserSession::RightClickCaption()
+{
+    QMdiSubWindow *child = ActiveChild();
+    if (!child)
+        return nullptr;
+    QStyleOptionTitleBar option;
+    option.initFrom(child);
+    const QPoint pos(child->width() / 2,
+                     child->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, child) / 2);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, pos, child->mapToGlobal(pos));
+    QApplication::sendEvent(child, &event);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu || !QTest::qWaitForWindowExposed(menu))
+        return nullptr;
+    m_openMenus << menu;
+    return menu;
+}
+
+bool CUserSession::ChoosePopupItem(QMenu *pMenu, const QString &text)
+{
+    QAction *item = pMenu ? FindItem(pMenu->actions(), text) : nullptr;
+    if (!item || !item->isEnabled()) {
+        CloseOpenMenus();
+        return false;
+    }
+    QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(item).center());
+    CloseOpenMenus();
+    return true;
 }
 
 QString CUserSession::Caption() const

@@ -86,6 +86,11 @@ public:
     void ClickTab(int nIndex);
     // Right-clicks a tab and returns the popup it opened (null when none).
     QMenu *RightClickTab(int nIndex);
+    // Right-clicks the active window's title bar and returns the popup it opened.
+    QMenu *RightClickCaption();
+    // Clicks the item of an open popup menu (text without '&' and keys); false when
+    // the item is missing or disabled.
+    bool ChoosePopupItem(QMenu *pMenu, const QString &text);
 
     QString Caption() const;
     QStringList Tabs() const;

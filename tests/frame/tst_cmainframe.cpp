@@ -106,11 +106,13 @@ private slots:
                         ID_EDIT_SELECT_ALL, ID_VIEW_REFRESH})
             QVERIFY2(!IsEnabled(nID), qPrintable(QString::number(nID)));
         QVERIFY(IsEnabled(ID_FILE_NEW_BLANK));
+        QVERIFY(IsEnabled(ID_TOOLS_OPTIONS));
         QTRY_VERIFY(!m_frame->AddressBar()->Combo()->isEnabled());
         QVERIFY(m_frame->AddressBar()->Combo()->currentText().isEmpty());
 
         CQuillbrowView *view = NewWindow(u"http://h/a"_qs);
         QVERIFY(IsEnabled(ID_VIEW_REFRESH));
+        QVERIFY(IsEnabled(ID_VIEW_ADD_TO_AUTOCLOSE));
         QVERIFY(!IsEnabled(ID_GO_BACK));
         // The "Tab" popup follows the right-clicked window, not the active one.
         m_frame->WindowsBar()->m_pClickedView = view;
@@ -136,6 +138,29 @@ private slots:
         QStatusTipEvent leave {QString()};
         QCoreApplication::sendEvent(m_frame.get(), &leave);
         QCOMPARE(m_frame->StatusText(), u"Ready"_qs);
+    }
+
+    void timedStatusMessage()
+    {
+        m_frame->ShowStatusMessage(u"first"_qs, 60000);
+        m_frame->ShowStatusMessage(u"second"_qs, 50);
+        QCOMPARE(m_frame->StatusText(), u"second"_qs);
+        // The latest message decides when the idle text comes back.
+        QTRY_COMPARE(m_frame->StatusText(), u"Ready"_qs);
+
+        // Something shown meanwhile stays when the time is up.
+        m_frame->ShowStatusMessage(u"third"_qs, 50);
+        m_frame->SetStatusText(u"http://h/link"_qs);
+        QTimer *timer = nullptr;
+        const auto timers = m_frame->findChildren<QTimer *>();
+        for (QTimer *candidate : timers) {
+            if (candidate->isActive() && candidate->interval() == 50)
+                timer = candidate;
+        }
+        QVERIFY(timer);
+        QSignalSpy timeout(timer, &QTimer::timeout);
+        QVERIFY(timeout.wait());
+        QCOMPARE(m_frame->StatusText(), u"http://h/link"_qs);
     }
 
     void hiddenBandComesBackHidden()
