@@ -144,10 +144,7 @@ void CAutoCloseDlg::OnStartsWith()
 
 void CAutoCloseDlg::OnOK()
 {
-    // OK is disabled while the address is empty, but Enter can still reach here.
     const QString address = m_pAddress->text();
-    if (address.isEmpty())
-        return;
     if (m_pOwner && m_pOwner->IsDuplicate(address, m_nIndex)) {
         CConfirmDlg dlg(
             this, LoadStringWith(IDS_AUTOCLOSE_DUPLICATE, QStringLiteral("%address%"), address),

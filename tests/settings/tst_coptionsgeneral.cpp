@@ -104,13 +104,14 @@ private slots:
         m_settings.MultipleInstance = 0;
         Open(QString());
         QCOMPARE(m_page->EngineHomepageEdit()->text(), QString());
+        QTest::keyClicks(m_page->CustomEdit(), u"http://other.example/"_qs);
         Click(m_page->BlankRadio());
         QVERIFY(!m_page->CustomEdit()->isEnabled());
-        QCOMPARE(m_page->CustomEdit()->text(), u"http://custom.example/"_qs);
+        QCOMPARE(m_page->CustomEdit()->text(), u"http://other.example/"_qs);
         Click(m_page->MultipleInstanceBox());
         Click(m_sheet->OkButton());
         QCOMPARE(m_settings.StartMode, 0);
-        QCOMPARE(m_settings.CustomHomepage, u"http://custom.example/"_qs);
+        QCOMPARE(m_settings.CustomHomepage, u"http://other.example/"_qs);
         QCOMPARE(m_settings.MultipleInstance, 1);
     }
 
