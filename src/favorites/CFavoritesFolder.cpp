@@ -338,9 +338,8 @@ QString CFavoritesFolder::Move(const QString &path, const QString &destFolder)
     const QFileInfo info(path);
     if (!IsTaken(path) || !QFileInfo(destFolder).isDir())
         return QString();
-    // A folder cannot go into itself; a symbolic link is moved as the link it is.
-    if (info.isDir() && !info.isSymLink() && IsInside(destFolder, path))
-        return QString();
+    // A symbolic link is moved as the link it is. A folder moved into itself is
+    // refused by the system.
     if (Canonical(info.absolutePath()) == Canonical(destFolder))
         return info.absoluteFilePath();
     const QString fileName = info.fileName();

@@ -32,11 +32,11 @@ int CFavoritesTable::AddRange(const QList<int> &entries)
 int CFavoritesTable::EntryOfId(int nID) const
 {
     const int nEntry = nID - kFirstLinkId;
-    return nID <= kLastLinkId && nEntry >= 0 && nEntry < EntryCount() ? nEntry : -1;
+    return nEntry >= 0 && nEntry < EntryCount() ? nEntry : -1;
 }
 
 int CFavoritesTable::RangeOfId(int nID) const
 {
     const int nRange = nID - kFirstRangeId;
-    return nID <= kLastRangeId && nRange >= 0 && nRange < RangeCount() ? nRange : -1;
+    return nRange >= 0 && nRange < RangeCount() ? nRange : -1;
 }

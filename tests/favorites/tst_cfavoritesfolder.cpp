@@ -46,6 +46,7 @@ private slots:
         QVERIFY(QDir().mkpath(Path(u"A"_qs)));
         QVERIFY(Link(u"zeta.url"_qs, u"http://z/"_qs));
         QVERIFY(Link(u"Alpha.URL"_qs, u"http://a/"_qs));
+        QVERIFY(Link(u"beta.url"_qs, u"http://b/"_qs));
         // Equal names apart from case keep the order of their file names.
         QVERIFY(Link(u"same.url"_qs, u"http://s2/"_qs));
         QVERIFY(Link(u"Same.url"_qs, u"http://s1/"_qs));
@@ -54,11 +55,28 @@ private slots:
         QVERIFY(listing.m_bReadable);
         QCOMPARE(Names(listing.m_folders), (QStringList {u"A"_qs, u"b"_qs}));
         QCOMPARE(Names(listing.m_links),
-                 (QStringList {u"Alpha"_qs, u"Same"_qs, u"same"_qs, u"zeta"_qs}));
+                 (QStringList {u"Alpha"_qs, u"beta"_qs, u"Same"_qs, u"same"_qs, u"zeta"_qs}));
         QCOMPARE(listing.m_links.at(0).m_strTarget, u"http://a/"_qs);
         QCOMPARE(listing.m_links.at(0).m_strPath, Path(u"Alpha.URL"_qs));
         QVERIFY(listing.m_folders.at(0).m_bFolder);
         QVERIFY(listing.m_folders.at(0).m_strTarget.isEmpty());
+    }
+
+    void equalNamesKeepTheirFileNameOrder()
+    {
+        // Enough names equal but for case that an unstable sort would mix them.
+        QStringList names;
+        for (int i = 0; i < 32; ++i) {
+            QString name = u"abcde"_qs;
+            for (int bit = 0; bit < 5; ++bit) {
+                if (i & (1 << bit))
+                    name[bit] = name.at(bit).toUpper();
+            }
+            names << name;
+            QVERIFY(Link(name + u".url"_qs, u"http://x/"_qs + name));
+        }
+        names.sort(Qt::CaseSensitive);
+        QCOMPARE(Names(CFavoritesFolder::Scan(m_dir->path()).m_links), names);
     }
 
     void onlyLinksAndFoldersAreListed()
@@ -277,6 +295,10 @@ private slots:
         QVERIFY(QFile::link(Path(u"Kept"_qs), Path(u"Link to Kept"_qs)));
 
         QVERIFY(CFavoritesFolder::Remove(Path(u"a.url"_qs)));
+        // Into the trash, from where the user can take it back.
+        const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + u"/Trash/files/a.url"_qs;
+        QCOMPARE(CInternetShortcut::ReadUrl(trash), u"http://a/"_qs);
         QVERIFY(CFavoritesFolder::Remove(Path(u"Folder"_qs)));
         QVERIFY(CFavoritesFolder::Remove(Path(u"Link to Kept"_qs)));
         QVERIFY(!QFileInfo::exists(Path(u"a.url"_qs)));
