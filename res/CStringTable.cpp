@@ -106,6 +106,55 @@ constexpr SStringEntry kStringTable[] = {
      QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow failed to resolve following link:\n\n\"%link%\"")},
     {IDS_POPUP_CLOSED, QT_TRANSLATE_NOOP("Quillbrow", "Closed a pop-up window: %address%")},
 
+    {IDS_FAVORITES_NOT_SHOWN,
+     QT_TRANSLATE_NOOP("Quillbrow", "%count% more items of this folder are not shown")},
+    {IDS_FAVORITES_NO_FOLDER,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow cannot open or create your Favorites folder:\n\n\"%filename%\"")},
+    {IDS_FAVORITE_NOT_SAVED,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow could not save the favorite in following folder:\n\n"
+                       "\"%filename%\"")},
+    {IDS_FAVORITES_FOLDER_NOT_MADE,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow could not create following folder:\n\n\"%filename%\"")},
+    {IDS_FAVORITE_NOT_CHANGED,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow could not change following item of your Favorites:\n\n"
+                       "\"%filename%\"")},
+    {IDS_CONFIRM_DELETE_FAVORITE,
+     QT_TRANSLATE_NOOP("Quillbrow", "Are you going to delete \"%filename%\" from your Favorites?")},
+    {IDS_CONFIRM_DELETE_FAVORITES_FOLDER,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Are you going to delete the folder \"%filename%\" and everything in it?")},
+    {IDS_IMPORT_CANNOT_READ,
+     QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow cannot read following file:\n\n\"%filename%\"")},
+    {IDS_IMPORT_TOO_LARGE,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Following file is larger than 32 MB, too large for a bookmark file. "
+                       "Nothing has been imported.\n\n\"%filename%\"")},
+    {IDS_IMPORT_NOT_BOOKMARKS,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Following file is not a bookmark file. Nothing has been imported.\n\n"
+                       "\"%filename%\"")},
+    {IDS_IMPORT_EMPTY,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Following bookmark file holds no favorites. Nothing has been "
+                       "imported.\n\n\"%filename%\"")},
+    {IDS_IMPORT_TOO_MANY,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Following bookmark file holds more than 50,000 favorites, or folders "
+                       "nested more than 64 deep. Nothing has been imported.\n\n\"%filename%\"")},
+    {IDS_IMPORT_CANNOT_WRITE,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow could not write following item into your Favorites, so "
+                       "nothing has been imported:\n\n\"%filename%\"")},
+    {IDS_IMPORT_DONE, QT_TRANSLATE_NOOP("Quillbrow", "%count% favorites have been imported.")},
+    {IDS_EXPORT_CANNOT_WRITE,
+     QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow could not write following file:\n\n\"%filename%\"")},
+    {IDS_EXPORT_DONE,
+     QT_TRANSLATE_NOOP("Quillbrow", "Your favorites have been exported to \"%filename%\".")},
+
     {IDS_APP_TITLE, QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow")},
     {IDS_IDLE_MESSAGE, QT_TRANSLATE_NOOP("Quillbrow", "Ready")},
 

@@ -10,6 +10,7 @@
 #include "CCommandManager.h"
 #include "CConfirmDlg.h"
 #include "CDownloadManager.h"
+#include "CFavoritesMenu.h"
 #include "CFramePlacement.h"
 #include "CMainReBar.h"
 #include "CMainToolBar.h"
@@ -144,6 +145,10 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
     }
 
     CreateBars();
+    m_pFavorites = new CFavoritesMenu(
+        this, m_pCommands->FindMenu(QStringLiteral("FavoritesMenu")),
+        [this](int nID) { m_pCommands->Route(nID); }, this);
+    m_pFavorites->SetMeasureFont(m_pAddressBar->font());
     BuildCommandMap();
 
     auto *central = new QWidget(this);
@@ -322,6 +327,20 @@ void CMainFrame::BuildCommandMap()
         ui->Enable(m_pWindowsBar->m_pClickedView && m_pWindowsBar->m_pClickedView->IsBusy());
     });
     OnCommandId(ID_TAB_REFRESH, [this] { m_pWindowsBar->ClickedRefresh(); });
+
+    // Favorites: the links and Open All items of the menu, and its commands.
+    OnCommandRange(CFavoritesTable::kFirstLinkId, CFavoritesTable::kLastLinkId,
+                   [this](int nID) { m_pFavorites->OpenFavorite(nID); });
+    OnCommandRange(CFavoritesTable::kFirstRangeId, CFavoritesTable::kLastRangeId,
+                   [this](int nID) { m_pFavorites->OpenFolderLinks(nID); });
+    OnCommandId(ID_FAVORITES_ADD, [this] { m_pFavorites->AddToFavorites(GetActiveHtmlView()); });
+    OnUpdateId(ID_FAVORITES_ADD, windowRule);
+    OnCommandId(ID_FAVORITES_ORGANIZE, [this] { m_pFavorites->OrganizeFavorites(); });
+    OnCommandId(ID_FAVORITES_IMPORT, [this] { m_pFavorites->TransferFavorites(true); });
+    OnCommandId(ID_FAVORITES_EXPORT, [this] { m_pFavorites->TransferFavorites(false); });
+    OnCommandId(ID_TAB_ADD_TO_FAVORITES, [this] {
+        m_pFavorites->AddToFavorites(dynamic_cast<CQuillbrowView *>(m_pWindowsBar->m_pClickedView));
+    });
 
     // Toolbar-only ids: the buttons open their menus and carry no command.
     OnUpdateId(ID_TOOLBAR_FAVORITES, [](CCmdUI *ui) { ui->Enable(true); });

@@ -15,6 +15,7 @@
 class CAddressBar;
 class CAnimation;
 class CCommandManager;
+class CFavoritesMenu;
 class CMainReBar;
 class CMainToolBar;
 class CSettings;
@@ -81,6 +82,7 @@ public:
     CAnimation *Animation() const { return m_pAnimate; }
     CMainReBar *ReBar() const { return m_pReBar; }
     QMenu *TabMenu() const { return m_pTabMenu; }
+    CFavoritesMenu *Favorites() const { return m_pFavorites; }
     bool IsFullScreen() const { return m_bFullScreen; }
     // Closing without the exit question, for an end the user did not ask for.
     void SetAskBeforeClose(bool bAsk) { m_bAskBeforeClose = bAsk; }
@@ -177,6 +179,7 @@ private:
     QMenu *m_pTabMenu = nullptr;
     QTimer *m_pStatusTimer = nullptr;
     QString m_strTimedStatus;
+    CFavoritesMenu *m_pFavorites = nullptr;
     CCmdTarget *m_pAppTarget = nullptr;
     QPointer<QMdiSubWindow> m_pActiveChild;
     QString m_strLastAddress;
