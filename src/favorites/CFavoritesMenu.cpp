@@ -20,6 +20,8 @@
 #include <QDir>
 #include <QMenu>
 
+#include <optional>
+
 namespace {
 const QString kFileName = QStringLiteral("%filename%");
 const QString kDesktopSuffix = QStringLiteral(".desktop");
@@ -124,7 +126,10 @@ void CFavoritesMenu::BuildFavoritesMenu(QMenu *pMenu, const QString &folder, boo
     if (!pMenu)
         return;
     ClearFavoritesMenu(pMenu, bTop);
-    const CBusyCursor busy(Qt::BusyCursor);
+    // The whole folder is read while the user waits for the menu.
+    std::optional<CBusyCursor> busy;
+    if (bTop)
+        busy.emplace(Qt::BusyCursor);
     const SFolderListing listing = CFavoritesFolder::Scan(bTop ? GetFavoritesFolder() : folder);
 
     if (bTop && (!listing.m_folders.isEmpty() || !listing.m_links.isEmpty()))

@@ -133,7 +133,7 @@ COrganizeFavoritesDlg::COrganizeFavoritesDlg(const QString &root, QWidget *paren
     side->addWidget(m_pCreate);
     side->addWidget(m_pRename);
     side->addWidget(m_pDelete);
-    side->addStretch();
+    side->addSpacing(16);
     side->addWidget(m_pDetails);
     side->addStretch();
     side->addWidget(buttons);
