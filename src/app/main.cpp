@@ -1,4 +1,5 @@
 #include "CCommandLine.h"
+#include "CEventLoopWatch.h"
 #include "CQuillbrowApp.h"
 #include "CTermSignals.h"
 
@@ -30,6 +31,8 @@ int main(int argc, char **argv)
     QApplication qapp(argc, argv);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationVersion(QStringLiteral(QUILLBROW_VERSION));
+    // Idle unless its logging category is on.
+    CEventLoopWatch loopWatch;
 
     // QApplication has taken its own options out of argv.
     CQuillbrowApp app({argv + 1, argv + argc});

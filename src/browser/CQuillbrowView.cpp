@@ -10,11 +10,25 @@
 #include "IBrowserHost.h"
 
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <chrono>
+
+// Off unless asked for (QT_LOGGING_RULES="quillbrow.popup.debug=true"): when refused
+// pop-ups are decided and when their windows go, on the system's monotonic clock so an
+// outside observer can line the moments up with its own.
+Q_LOGGING_CATEGORY(lcPopup, "quillbrow.popup", QtWarningMsg)
+
 namespace {
+double MonotonicSeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
 bool IsBlank(const QString &url)
 {
     return url.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
@@ -77,6 +91,8 @@ void CQuillbrowView::BuildCommandMap()
 
 CQuillbrowView::~CQuillbrowView()
 {
+    if (m_nPopupState == PopupClosing)
+        qCDebug(lcPopup, "refused pop-up destroyed at %.6f", MonotonicSeconds());
     // OnDestroy: the tab goes with the window, and so does its history.
     if (CWindowsBar *bar = m_pHost->WindowsBar())
         bar->RemoveTab(this);
@@ -144,6 +160,7 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
             // Closed before it was ever shown; later navigations are refused until it goes.
             // The engine is still setting up the new window here, so the window goes once
             // the refused load has ended (or after a grace period if the engine says nothing).
+            qCDebug(lcPopup, "pop-up refused at %.6f: %s", MonotonicSeconds(), qPrintable(strURL));
             // The user sees that the filter works and which address it caught.
             settings.CountAutoClose(nEntry);
             m_pHost->ShowStatusMessage(
