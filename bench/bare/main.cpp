@@ -33,10 +33,10 @@ int main(int argc, char **argv)
     auto *mdi = new QMdiArea;
     window.setCentralWidget(mdi);
     window.resize(1024, 720);
-    window.show();
-
+    // Quillbrow too makes its first window before its frame is shown.
     for (const QString &address : QApplication::arguments().mid(1))
         OpenView(mdi, address);
+    window.show();
 
     QByteArray pending;
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
