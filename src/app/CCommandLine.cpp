@@ -16,6 +16,21 @@ bool IsVersion(const QByteArray &arg)
 {
     return arg == "--version" || arg == "-v";
 }
+
+bool IsGraphics(const QByteArray &arg)
+{
+    return arg == "--graphics" || arg.startsWith("--graphics=");
+}
+
+void ParseGraphics(const QByteArray &arg, CCommandLineInfo &info)
+{
+    const qsizetype equals = arg.indexOf('=');
+    const QString value = equals < 0 ? QString() : QString::fromLocal8Bit(arg.mid(equals + 1));
+    if (const auto mode = GraphicsBackend::ParseMode(value))
+        info.m_nGraphics = *mode;
+    else
+        info.m_badValues << QString::fromLocal8Bit(arg);
+}
 } // namespace
 
 CCommandLineInfo ParseCommandLine(const QList<QByteArray> &args)
@@ -32,6 +47,8 @@ CCommandLineInfo ParseCommandLine(const QList<QByteArray> &args)
                 info.m_bShowHelp = true;
             else if (IsVersion(arg))
                 info.m_bShowVersion = true;
+            else if (IsGraphics(arg))
+                ParseGraphics(arg, info);
             else
                 info.m_unknownOptions << QString::fromLocal8Bit(arg);
             continue;
@@ -73,6 +90,10 @@ QString HelpText()
         "Without an argument Quillbrow opens its start page. When Quillbrow already\n"
         "runs, the address is handed to the running copy and this start ends.\n"
         "\n"
+        "  --graphics=MODE  how pages are drawn: gpu (with OpenGL), software (by the\n"
+        "                   processor), or auto, the default: software when OpenGL has\n"
+        "                   no real GPU (no context, or llvmpipe and the like).\n"
+        "                   QT_QUICK_BACKEND, when set, wins: software, or rhi for OpenGL\n"
         "  -h, --help       show this help and exit\n"
         "  -v, --version    show the version and exit\n"
         "  --               treat every later argument as an address or file\n");

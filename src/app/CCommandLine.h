@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CGraphicsBackend.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,6 +20,10 @@ struct CCommandLineInfo
     bool m_bShowHelp = false;
     bool m_bShowVersion = false;
     QStringList m_unknownOptions;
+    // --graphics=auto|software|gpu. A value it does not know leaves Auto and is kept,
+    // as typed, in m_badValues.
+    GraphicsBackend::EMode m_nGraphics = GraphicsBackend::EMode::Auto;
+    QStringList m_badValues;
 };
 
 // args: the arguments after the program name, as raw bytes (Qt's own options

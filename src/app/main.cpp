@@ -1,5 +1,6 @@
 #include "CCommandLine.h"
 #include "CEventLoopWatch.h"
+#include "CGraphicsBackend.h"
 #include "CQuillbrowApp.h"
 #include "CTermSignals.h"
 
@@ -35,7 +36,14 @@ int main(int argc, char **argv)
     CEventLoopWatch loopWatch;
 
     // QApplication has taken its own options out of argv.
-    CQuillbrowApp app({argv + 1, argv + argc});
+    const QList<QByteArray> args(argv + 1, argv + argc);
+    const CCommandLineInfo cmdInfo = ParseCommandLine(args);
+    for (const QString &bad : cmdInfo.m_badValues)
+        qWarning("quillbrow: %s: the mode is auto, software or gpu; choosing by itself",
+                 qPrintable(bad));
+    GraphicsBackend::Apply(cmdInfo.m_nGraphics);
+
+    CQuillbrowApp app(args);
     if (!app.InitInstance())
         return app.ExitInstance();
     // Ended from outside, the program still saves what the user set.

@@ -34,6 +34,52 @@ private slots:
         QTEST(info.m_strFileName, "fileName");
     }
 
+    void graphics_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("args");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("bad");
+        QTest::addColumn<QString>("fileName");
+
+        using L = QList<QByteArray>;
+        using M = GraphicsBackend::EMode;
+        QTest::newRow("none: auto")
+            << L {"x.example"} << int(M::Auto) << QStringList() << u"x.example"_qs;
+        QTest::newRow("software, then the address")
+            << L {"--graphics=software", "x.example"} << int(M::Software) << QStringList()
+            << u"x.example"_qs;
+        QTest::newRow("gpu in capitals")
+            << L {"--graphics=GPU"} << int(M::Gpu) << QStringList() << QString();
+        QTest::newRow("the last one counts") << L {"--graphics=gpu", "--graphics=auto"}
+                                             << int(M::Auto) << QStringList() << QString();
+        QTest::newRow("unknown value: auto, reported")
+            << L {"--graphics=fast"} << int(M::Auto) << QStringList {u"--graphics=fast"_qs}
+            << QString();
+        QTest::newRow("a bad value keeps the good one before it")
+            << L {"--graphics=software", "--graphics="} << int(M::Software)
+            << QStringList {u"--graphics="_qs} << QString();
+        QTest::newRow("no value") << L {"--graphics"} << int(M::Auto)
+                                  << QStringList {u"--graphics"_qs} << QString();
+        QTest::newRow("not the option: unknown")
+            << L {"--graphicsx=gpu"} << int(M::Auto) << QStringList() << QString();
+        QTest::newRow("after -- an address")
+            << L {"--", "--graphics=gpu"} << int(M::Auto) << QStringList() << u"--graphics=gpu"_qs;
+    }
+    void graphics()
+    {
+        QFETCH(QList<QByteArray>, args);
+        const CCommandLineInfo info = ParseCommandLine(args);
+        QTEST(int(info.m_nGraphics), "mode");
+        QTEST(info.m_badValues, "bad");
+        QTEST(info.m_strFileName, "fileName");
+        // A known option, even with a bad value, opens the start page as no option would.
+        const bool bUnknown = args.contains("--graphicsx=gpu");
+        QCOMPARE(info.m_unknownOptions.isEmpty(), !bUnknown);
+        if (info.m_strFileName.isEmpty())
+            QCOMPARE(int(info.m_nShellCommand),
+                     int(bUnknown ? CCommandLineInfo::Nothing : CCommandLineInfo::FileNew));
+    }
+
     void relativeFileBecomesAbsolute()
     {
         QTemporaryDir dir;
