@@ -573,29 +573,31 @@ def spread(values, count=False):
 
 
 def report(session, programs):
+    """The Markdown table: every configuration's median (min–max), and for Quillbrow the
+    ratio of its median to the best bare median of the row (marked "best")."""
     bares = [p for p in programs if p.is_bare]
     others = [p for p in programs if not p.is_bare]
-    med = lambda p, key: (statistics.median(session.samples[p.name][key])
-                          if session.samples.get(p.name, {}).get(key) else None)
-    head = ["figure", "bare (best)"] + [p.name for p in others] + ["target"]
+    values = lambda p, key: session.samples.get(p.name, {}).get(key)
+    med = lambda p, key: statistics.median(values(p, key)) if values(p, key) else None
+    head = ["figure"] + [p.name for p in bares + others] + ["target"]
     lines = ["| " + " | ".join(head) + " |", "|" + "---|" * len(head)]
     for key, label, unit, ratio_target, absolute in ROWS:
+        count = not unit
         best = min((p for p in bares if med(p, key) is not None), key=lambda p: med(p, key),
                    default=None)
         cells = [label + (" (%s)" % unit if unit else "")]
-        count = not unit
-        cells.append("%s [%s]" % (spread(session.samples[best.name][key], count), best.name)
-                     if best else "–")
+        for p in bares:
+            cells.append("–" if not values(p, key) else
+                         spread(values(p, key), count) + (" best" if p is best and len(bares) > 1 else ""))
         for p in others:
-            values = session.samples.get(p.name, {}).get(key)
-            if not values:
+            if not values(p, key):
                 cells.append("–")
                 continue
-            text = spread(values, count)
+            text = spread(values(p, key), count)
             if best and med(best, key):
-                text += " = **%.2f×**" % (statistics.median(values) / med(best, key))
+                text += " = **%.2f×**" % (med(p, key) / med(best, key))
             if key == "handover_requested_ms" and med(p, "start_requested_ms"):
-                text += " = **%.2f** of a cold start" % (statistics.median(values) / med(p, "start_requested_ms"))
+                text += " = **%.2f** of its cold start" % (med(p, key) / med(p, "start_requested_ms"))
             cells.append(text)
         if ratio_target is not None:
             cells.append("≤ %.2f×" % ratio_target)
@@ -631,6 +633,8 @@ def main():
     parser.add_argument("--quillbrow", help="the Quillbrow binary (default: the build's)")
     parser.add_argument("--variant", action="append", default=[], metavar="NAME:ARGS",
                         help="also measure Quillbrow with these arguments, e.g. gpu:--graphics=gpu")
+    parser.add_argument("--compare", action="append", default=[], metavar="NAME=PATH",
+                        help="also measure another Quillbrow binary, e.g. a build before a change")
     parser.add_argument("--figures", help="comma-separated subset of: "
                         + ",".join(f.__name__[7:] for f in FIGURES) + ",isautoclose")
     parser.add_argument("--settle", type=float, default=1.0,
@@ -653,6 +657,11 @@ def main():
     for variant in args.variant:
         name, _, extra = variant.partition(":")
         programs.append(Program("quillbrow-" + name, quillbrow, "quillbrow", extra.split()))
+    for other in args.compare:
+        name, _, path = other.partition("=")
+        if not os.access(path, os.X_OK):
+            sys.exit("--compare %s: no program at %s" % (name, path))
+        programs.append(Program(name, os.path.abspath(path), "quillbrow"))
     wanted = set(args.figures.split(",")) if args.figures else None
     figures = [f for f in FIGURES if wanted is None or f.__name__[7:] in wanted]
 
