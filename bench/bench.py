@@ -14,7 +14,6 @@ Standard library only; see bench/README.md for how to run it.
 
 import argparse
 import datetime
-import html
 import http.server
 import json
 import os
@@ -414,10 +413,10 @@ def figure_popup(session, program):
                                  r"refused pop-up destroyed at ([\d.]+)", 1)
         # Whatever the window still asks for arrives by now.
         time.sleep(session.settle)
-        result = {"popup_requests": float(session.server.count(run.id, "ad/"))}
-        if refused and gone:
-            result["popup_closed_ms"] = ms(float(gone[0]) - float(refused[0]))
-        return result
+        if not (refused and gone):
+            raise BenchError("the pop-up was not refused and closed (%s)" % run.dir)
+        return {"popup_requests": float(session.server.count(run.id, "ad/")),
+                "popup_closed_ms": ms(float(gone[0]) - float(refused[0]))}
     finally:
         run.stop()
 
@@ -688,6 +687,8 @@ def main():
         json.dump({"machine": machine(), "date": started.isoformat(), "argv": sys.argv,
                    "samples": session.samples, "failures": session.failures}, f, indent=1)
     print("raw samples: %s" % os.path.join(session.out_dir, "results.json"), file=sys.stderr)
+    if args.keep:
+        print("runs' folders and logs: %s" % session.work_dir, file=sys.stderr)
     return 1 if session.failures else 0
 
 
