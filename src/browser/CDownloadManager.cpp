@@ -85,17 +85,20 @@ QString CDownloadManager::AskFileName(QWebEngineDownloadRequest *pDownload) cons
 
 void CDownloadManager::OnDownloadRequested(QWebEngineDownloadRequest *pDownload)
 {
-    // A saved page already has the place its caller chose.
-    if (!pDownload->isSavePageDownload()) {
-        const QString strPath = AskFileName(pDownload);
-        if (strPath.isEmpty()) {
-            pDownload->cancel();
-            return;
-        }
-        const QFileInfo target(strPath);
-        pDownload->setDownloadDirectory(target.absolutePath());
-        pDownload->setDownloadFileName(target.fileName());
+    // A saved page already has the place its caller chose, and its caller follows it
+    // and tells the user how it ended.
+    if (pDownload->isSavePageDownload()) {
+        pDownload->accept();
+        return;
     }
+    const QString strPath = AskFileName(pDownload);
+    if (strPath.isEmpty()) {
+        pDownload->cancel();
+        return;
+    }
+    const QFileInfo target(strPath);
+    pDownload->setDownloadDirectory(target.absolutePath());
+    pDownload->setDownloadFileName(target.fileName());
 
     connect(pDownload, &QWebEngineDownloadRequest::receivedBytesChanged, this,
             [this, pDownload] { OnProgress(pDownload); });

@@ -9,13 +9,20 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageRanges>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
+
+#include <cmath>
 
 namespace {
 
@@ -37,6 +44,34 @@ constexpr qsizetype kMaxAnnounced = 8;
 QString Address(const QUrl &url)
 {
     return url.isEmpty() ? QString() : url.toString();
+}
+
+QWebEnginePage::WebAction EditAction(IWebEngine::EEditCommand command)
+{
+    switch (command) {
+    case IWebEngine::EditCut:
+        return QWebEnginePage::Cut;
+    case IWebEngine::EditCopy:
+        return QWebEnginePage::Copy;
+    case IWebEngine::EditPaste:
+        return QWebEnginePage::Paste;
+    case IWebEngine::EditSelectAll:
+        return QWebEnginePage::SelectAll;
+    }
+    return QWebEnginePage::NoWebAction;
+}
+
+QWebEngineDownloadRequest::SavePageFormat SaveFormat(IWebEngine::ESaveFormat format)
+{
+    switch (format) {
+    case IWebEngine::SaveComplete:
+        return QWebEngineDownloadRequest::CompleteHtmlSaveFormat;
+    case IWebEngine::SaveSingleFile:
+        return QWebEngineDownloadRequest::MimeHtmlSaveFormat;
+    case IWebEngine::SaveHtmlOnly:
+        break;
+    }
+    return QWebEngineDownloadRequest::SingleHtmlSaveFormat;
 }
 
 } // namespace
@@ -81,6 +116,9 @@ CWebEngine::CWebEngine(QObject *parent)
     for (const auto action : {QWebEnginePage::Back, QWebEnginePage::Forward})
         connect(m_pPage->action(action), &QAction::enabledChanged, this,
                 &CWebEngine::OnNavigationActionsChanged, Qt::QueuedConnection);
+    connect(m_pView, &QWebEngineView::printFinished, this, &CWebEngine::EndPrint);
+    connect(m_pPage, &QWebEnginePage::pdfPrintingFinished, this,
+            [this](const QString &, bool bSuccess) { EndPrint(bSuccess); });
     connect(
         m_pPage, &QWebEnginePage::renderProcessTerminated, this,
         [this](QWebEnginePage::RenderProcessTerminationStatus status) {
@@ -93,6 +131,26 @@ CWebEngine::CWebEngine(QObject *parent)
 CWebEngine::~CWebEngine()
 {
     m_pSink = nullptr;
+    if (m_printDone && m_pView) {
+        // Qt WebEngine crashes when a page goes, or is stopped, while it prints, and the
+        // caller waiting for the print is going with this engine: the page and its view
+        // stay, hidden, on their own and refusing whatever comes next, until the print
+        // ends.
+        m_printDone = nullptr;
+        QWebEngineView *pView = m_pView;
+        CWebPage *pPage = m_pPage;
+        pPage->Detach();
+        pPage->setParent(nullptr);
+        pView->hide();
+        pView->setParent(nullptr);
+        const auto release = [pView, pPage] {
+            pView->deleteLater();
+            pPage->deleteLater();
+        };
+        connect(pView, &QWebEngineView::printFinished, pView, release);
+        connect(pPage, &QWebEnginePage::pdfPrintingFinished, pPage, release);
+        return;
+    }
     // The view first, so it never shows a page that is going away.
     delete m_pView.data();
     delete m_pPage;
@@ -194,6 +252,160 @@ void CWebEngine::SettleCookies(std::function<void()> done)
     // took, so the answer comes back only after they have arrived.
     m_pPage->runJavaScript(QStringLiteral("document.cookie"), QWebEngineScript::ApplicationWorld,
                            [done = std::move(done)](const QVariant &) { done(); });
+}
+
+bool CWebEngine::HasDocument() const
+{
+    return !m_pPage->url().isEmpty();
+}
+
+void CWebEngine::ExecEditCommand(EEditCommand command)
+{
+    m_pPage->triggerAction(EditAction(command));
+}
+
+bool CWebEngine::IsEditCommandEnabled(EEditCommand command) const
+{
+    return m_pPage->action(EditAction(command))->isEnabled();
+}
+
+const QList<qreal> &CWebEngine::TextSizeFactors()
+{
+    static const QList<qreal> factors {0.7, 0.85, 1.0, 1.2, 1.5};
+    return factors;
+}
+
+int CWebEngine::GetTextSizeLevel() const
+{
+    if (!HasDocument())
+        return TextMedium;
+    const qreal zoom = m_pPage->zoomFactor();
+    const QList<qreal> &factors = TextSizeFactors();
+    int nLevel = TextMedium;
+    for (int i = 0; i < factors.size(); ++i) {
+        if (std::abs(factors.at(i) - zoom) < std::abs(factors.at(nLevel) - zoom))
+            nLevel = i;
+    }
+    return nLevel;
+}
+
+void CWebEngine::SetTextSizeLevel(int nLevel)
+{
+    if (!HasDocument() || nLevel < TextSmallest || nLevel > TextLargest)
+        return;
+    m_pPage->setZoomFactor(TextSizeFactors().at(nLevel));
+}
+
+void CWebEngine::FindText(const QString &strText, bool bBackward, bool bMatchCase,
+                          FindCallback done)
+{
+    if (!HasDocument()) {
+        if (done)
+            done(0, 0);
+        return;
+    }
+    QWebEnginePage::FindFlags flags;
+    if (bBackward)
+        flags |= QWebEnginePage::FindBackward;
+    if (bMatchCase)
+        flags |= QWebEnginePage::FindCaseSensitively;
+    m_pPage->findText(strText, flags, [done](const QWebEngineFindTextResult &result) {
+        if (done)
+            done(result.activeMatch(), result.numberOfMatches());
+    });
+}
+
+void CWebEngine::SavePage(const QString &strPath, ESaveFormat format, DoneCallback done)
+{
+    if (!HasDocument()) {
+        done(tr("There is no page to save."));
+        return;
+    }
+    // The save is one of the profile's downloads. It is followed from an object of the
+    // profile, so a window closed meanwhile still lets its caller hear how it ended.
+    struct SPending
+    {
+        DoneCallback done;
+        bool bSeen = false;
+        bool bFinished = false;
+    };
+    const QString target = QFileInfo(strPath).absoluteFilePath();
+    auto pending = std::make_shared<SPending>();
+    pending->done = std::move(done);
+    auto *pWatcher = new QObject(Profile());
+    const auto finish = [pending, pWatcher](const QString &strError) {
+        if (pending->bFinished)
+            return;
+        pending->bFinished = true;
+        pWatcher->deleteLater();
+        pending->done(strError);
+    };
+    const auto onState = [finish](QWebEngineDownloadRequest *pRequest) {
+        switch (pRequest->state()) {
+        case QWebEngineDownloadRequest::DownloadCompleted:
+            finish(QString());
+            break;
+        case QWebEngineDownloadRequest::DownloadCancelled:
+            finish(tr("The saving was cancelled."));
+            break;
+        case QWebEngineDownloadRequest::DownloadInterrupted:
+            finish(pRequest->interruptReasonString());
+            break;
+        default:
+            break;
+        }
+    };
+    connect(Profile(), &QWebEngineProfile::downloadRequested, pWatcher,
+            [pending, target, finish, onState, pWatcher](QWebEngineDownloadRequest *pRequest) {
+                if (pending->bSeen || !pRequest->isSavePageDownload()
+                    || QDir(pRequest->downloadDirectory()).filePath(pRequest->downloadFileName())
+                        != target)
+                    return;
+                pending->bSeen = true;
+                connect(pRequest, &QWebEngineDownloadRequest::stateChanged, pWatcher,
+                        [pRequest, onState] { onState(pRequest); });
+                connect(pRequest, &QObject::destroyed, pWatcher,
+                        [finish] { finish(tr("The saving was cancelled.")); });
+                onState(pRequest);
+            });
+    connect(m_pPage, &QObject::destroyed, pWatcher, [pending, finish] {
+        if (!pending->bSeen)
+            finish(tr("The window was closed before its page was saved."));
+    });
+    m_pPage->save(target, SaveFormat(format));
+}
+
+bool CWebEngine::BeginPrint(DoneCallback &done)
+{
+    if (!HasDocument()) {
+        done(tr("There is no page to print."));
+        return false;
+    }
+    if (m_printDone) {
+        done(tr("The page is being printed already."));
+        return false;
+    }
+    m_printDone = std::move(done);
+    return true;
+}
+
+void CWebEngine::EndPrint(bool bSuccess)
+{
+    if (DoneCallback done = std::exchange(m_printDone, nullptr))
+        done(bSuccess ? QString() : tr("The page could not be printed."));
+}
+
+void CWebEngine::Print(QPrinter *pPrinter, DoneCallback done)
+{
+    if (BeginPrint(done))
+        m_pView->print(pPrinter);
+}
+
+void CWebEngine::PrintToPdf(const QString &strPath, const QPageLayout &layout,
+                            const QPageRanges &ranges, DoneCallback done)
+{
+    if (BeginPrint(done))
+        m_pPage->printToPdf(strPath, layout, ranges);
 }
 
 CWebEngine::SHistoryMark CWebEngine::Mark() const

@@ -64,6 +64,23 @@ public:
     bool CanGoBack() const override;
     bool CanGoForward() const override;
     void SettleCookies(std::function<void()> done) override;
+    bool HasDocument() const override;
+    void ExecEditCommand(EEditCommand command) override;
+    bool IsEditCommandEnabled(EEditCommand command) const override;
+    // Text size levels are zoom factors of the whole page; Medium is the engine's 1.0.
+    // A factor set some other way reads as the nearest level.
+    int GetTextSizeLevel() const override;
+    void SetTextSizeLevel(int nLevel) override;
+    void FindText(const QString &strText, bool bBackward, bool bMatchCase,
+                  FindCallback done) override;
+    void SavePage(const QString &strPath, ESaveFormat format, DoneCallback done) override;
+    // One print at a time: a second one while the first runs fails at once.
+    void Print(QPrinter *pPrinter, DoneCallback done) override;
+    void PrintToPdf(const QString &strPath, const QPageLayout &layout, const QPageRanges &ranges,
+                    DoneCallback done) override;
+
+    // The zoom factor of each text size level, smallest first.
+    static const QList<qreal> &TextSizeFactors();
 
     QWebEngineView *View() const;
     CWebPage *Page() const;
@@ -99,6 +116,8 @@ private:
     void OnNavigationActionsChanged();
     void OnWindowCloseRequested();
     void OnRendererCrashed();
+    bool BeginPrint(DoneCallback &done);
+    void EndPrint(bool bSuccess);
 
     QPointer<QWebEngineView> m_pView;
     CWebPage *m_pPage;
@@ -116,4 +135,6 @@ private:
     bool m_bCanGoBack = false;
     bool m_bCanGoForward = false;
     bool m_bOpenedByPage = false;
+    // The caller waiting for the print that runs, if any.
+    DoneCallback m_printDone;
 };

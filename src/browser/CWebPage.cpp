@@ -45,6 +45,8 @@ bool CWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, boo
 {
     // Frames are part of the page, and a redirect continues the navigation already
     // announced.
+    if (!m_pEngine)
+        return false;
     if (!isMainFrame || type == NavigationTypeRedirect)
         return true;
     return m_pEngine->OnNavigationRequest(url);
@@ -52,7 +54,7 @@ bool CWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, boo
 
 QWebEnginePage *CWebPage::createWindow(WebWindowType)
 {
-    return m_pEngine->OnCreateWindow();
+    return m_pEngine ? m_pEngine->OnCreateWindow() : nullptr;
 }
 
 QWidget *CWebPage::DialogParent() const
@@ -62,6 +64,8 @@ QWidget *CWebPage::DialogParent() const
 
 void CWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
 {
+    if (!m_pEngine)
+        return;
     CConfirmDlg dlg(DialogParent(), msg, Mb::Ok | Mb::IconExclamation, false,
                     securityOrigin.host());
     dlg.exec();
@@ -69,6 +73,8 @@ void CWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
 
 bool CWebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
 {
+    if (!m_pEngine)
+        return false;
     CConfirmDlg dlg(DialogParent(), msg, Mb::OkCancel | Mb::IconQuestion, false,
                     securityOrigin.host());
     return dlg.exec() == IDOK;
@@ -77,6 +83,8 @@ bool CWebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
 bool CWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,
                                 const QString &defaultValue, QString *result)
 {
+    if (!m_pEngine)
+        return false;
     if (auto &answer = NextPromptAnswer()) {
         const SPromptAnswer given = *std::exchange(answer, std::nullopt);
         if (given.bAccepted && result)

@@ -15,6 +15,9 @@ public:
     ~CWebPage() override;
 
     CWebEngine *Engine() const { return m_pEngine; }
+    // The engine is going while this page finishes a print: from now on the page
+    // refuses navigations, new windows and script dialogs.
+    void Detach() { m_pEngine = nullptr; }
 
     // Tests answer the next prompt() in advance; without an answer a dialog asks.
     static void SetNextPromptAnswer(const QString &strText, bool bAccepted = true);

@@ -15,8 +15,11 @@
 
 #include <functional>
 
-class QWidget;
 class IWebEngine;
+class QPageLayout;
+class QPageRanges;
+class QPrinter;
+class QWidget;
 
 class IEngineEvents
 {
@@ -73,4 +76,42 @@ public:
     // sends them on their way without waiting, and an exit right after would lose
     // them. Soon, or never when the page's renderer is gone.
     virtual void SettleCookies(std::function<void()> done) = 0;
+
+    // The page commands. Before the first navigation the engine has no document:
+    // then the text size reads Medium, and text size changes, finding, saving and
+    // printing do nothing but report failure.
+    virtual bool HasDocument() const = 0;
+
+    enum EEditCommand { EditCut, EditCopy, EditPaste, EditSelectAll };
+    virtual void ExecEditCommand(EEditCommand command) = 0;
+    // The page's own state: a selection to cut or copy, something to paste into.
+    virtual bool IsEditCommandEnabled(EEditCommand command) const = 0;
+
+    enum ETextSize { TextSmallest = 0, TextSmaller, TextMedium, TextLarger, TextLargest };
+    virtual int GetTextSizeLevel() const = 0;
+    virtual void SetTextSizeLevel(int nLevel) = 0;
+
+    // Selects the next (or previous) match of strText, wrapping at either end, and
+    // reports the selected match (from 1) and the number of matches, both 0 when
+    // there is none. An empty text clears the highlight. A search that a newer one
+    // overtakes may still report; the caller drops what it no longer asked for.
+    using FindCallback = std::function<void(int nActive, int nCount)>;
+    virtual void FindText(const QString &strText, bool bBackward, bool bMatchCase,
+                          FindCallback done)
+        = 0;
+
+    // Writes the page to strPath; done(error) follows once, with an empty error when
+    // the file was written. The complete form also writes a folder of the page's
+    // resources beside the file.
+    enum ESaveFormat { SaveComplete, SaveSingleFile, SaveHtmlOnly };
+    using DoneCallback = std::function<void(const QString &strError)>;
+    virtual void SavePage(const QString &strPath, ESaveFormat format, DoneCallback done) = 0;
+
+    // Renders the page onto the printer's pages; done(error) as for SavePage. The
+    // printer must live until then.
+    virtual void Print(QPrinter *pPrinter, DoneCallback done) = 0;
+    // Writes the page as a PDF file with its text kept as text.
+    virtual void PrintToPdf(const QString &strPath, const QPageLayout &layout,
+                            const QPageRanges &ranges, DoneCallback done)
+        = 0;
 };

@@ -2,6 +2,10 @@
 
 #include "IWebEngine.h"
 
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QMap>
 #include <QStringList>
 #include <QWidget>
 
@@ -36,6 +40,64 @@ public:
     bool CanGoForward() const override { return false; }
     void SettleCookies(std::function<void()> done) override { done(); }
 
+    bool HasDocument() const override { return !m_url.isEmpty(); }
+    void ExecEditCommand(EEditCommand command) override
+    {
+        m_calls << QStringLiteral("Edit %1").arg(int(command));
+    }
+    bool IsEditCommandEnabled(EEditCommand command) const override
+    {
+        return m_enabledEdits.contains(command);
+    }
+    int GetTextSizeLevel() const override { return HasDocument() ? m_nTextSize : TextMedium; }
+    void SetTextSizeLevel(int nLevel) override
+    {
+        m_calls << QStringLiteral("SetTextSizeLevel %1").arg(nLevel);
+        if (HasDocument())
+            m_nTextSize = nLevel;
+    }
+    // Answered by the test through m_findCallbacks, in any order it likes.
+    void FindText(const QString &strText, bool bBackward, bool bMatchCase,
+                  FindCallback done) override
+    {
+        m_calls << QStringLiteral("FindText %1%2%3")
+                       .arg(strText, bBackward ? QStringLiteral(" back") : QString(),
+                            bMatchCase ? QStringLiteral(" case") : QString());
+        if (done)
+            m_findCallbacks << done;
+    }
+    // Writes m_savedFiles (names relative to the folder of strPath, contents) and then
+    // reports m_strSaveError, at once or when the test calls m_saveDone.
+    void SavePage(const QString &strPath, ESaveFormat format, DoneCallback done) override
+    {
+        m_calls << QStringLiteral("SavePage %1").arg(int(format));
+        m_strSavedPath = strPath;
+        m_saveDone = [this, strPath, done] {
+            const QString folder = strPath.left(strPath.lastIndexOf(QLatin1Char('/')) + 1);
+            for (auto it = m_savedFiles.cbegin(); it != m_savedFiles.cend(); ++it) {
+                const QString path = folder + it.key();
+                QDir().mkpath(path.left(path.lastIndexOf(QLatin1Char('/'))));
+                QFile file(path);
+                if (file.open(QIODevice::WriteOnly))
+                    file.write(it.value());
+            }
+            done(m_strSaveError);
+        };
+        if (!m_bHoldSave)
+            m_saveDone();
+    }
+    void Print(QPrinter *, DoneCallback done) override
+    {
+        m_calls << QStringLiteral("Print");
+        done(QString());
+    }
+    void PrintToPdf(const QString &strPath, const QPageLayout &, const QPageRanges &,
+                    DoneCallback done) override
+    {
+        m_calls << QStringLiteral("PrintToPdf ") + strPath;
+        done(QString());
+    }
+
     // Plays one whole navigation: before-navigate (returns false when cancelled),
     // then commit with the final address and title, then document-complete.
     bool Load(const QString &url, const QString &title, const QString &finalUrl = QString())
@@ -61,6 +123,14 @@ public:
     QString m_name;
     bool m_bBusy = false;
     QStringList m_calls;
+    QList<EEditCommand> m_enabledEdits;
+    int m_nTextSize = TextMedium;
+    QList<FindCallback> m_findCallbacks;
+    QMap<QString, QByteArray> m_savedFiles;
+    QString m_strSaveError;
+    bool m_bHoldSave = false;
+    QString m_strSavedPath;
+    std::function<void()> m_saveDone;
 
 private:
     std::unique_ptr<QWidget> m_pWidget;
