@@ -136,11 +136,25 @@ QAction *CUserSession::FindItem(const QList<QAction *> &actions, const QString &
 
 void CUserSession::CloseOpenMenus()
 {
+    const bool bWereOpen = !m_openMenus.isEmpty();
     for (auto it = m_openMenus.crbegin(); it != m_openMenus.crend(); ++it) {
         if (*it)
             (*it)->hide();
     }
     m_openMenus.clear();
+    // A desktop gives the frame back its activation, and with it the keyboard focus
+    // where it was, when a menu closes. The headless platform activates every window
+    // it shows, menus too, and tells so later: the news is taken in before the frame
+    // is made active again.
+    CMainFrame *frame = Frame();
+    if (!bWereOpen || !frame || !frame->isVisible())
+        return;
+    QCoreApplication::processEvents();
+    if (QApplication::activeWindow() != frame) {
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame))
+            qWarning("CUserSession: the frame did not become active after its menu closed");
+    }
 }
 
 QAction *CUserSession::MenuItem(const QStringList &path)
@@ -285,6 +299,20 @@ QProcess *CUserSession::StartSecondCopy(const QStringList &args)
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process->start(QStringLiteral(QUILLBROW_BINARY), args);
     return process;
+}
+
+void CUserSession::TypeText(const QString &text)
+{
+    if (QWidget *target = QApplication::focusWidget())
+        QTest::keyClicks(target, text);
+}
+
+bool CUserSession::Click(QWidget *pWidget)
+{
+    if (!pWidget || !pWidget->isVisible() || !pWidget->isEnabled())
+        return false;
+    QTest::mouseClick(pWidget, Qt::LeftButton, {}, pWidget->rect().center());
+    return true;
 }
 
 void CUserSession::ClickTab(int nIndex)

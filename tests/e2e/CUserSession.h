@@ -82,6 +82,10 @@ public:
     // Starts the real program in a process of its own with the same folders, as a
     // second start from a terminal or the desktop would. The caller owns the process.
     static QProcess *StartSecondCopy(const QStringList &args);
+    // Text typed into the widget with the focus.
+    void TypeText(const QString &text);
+    // A left click in the middle of a visible widget (a button, a check box).
+    bool Click(QWidget *pWidget);
     // The tabs of the Windows Bar, by index from the left.
     void ClickTab(int nIndex);
     // Right-clicks a tab and returns the popup it opened (null when none).
