@@ -95,6 +95,7 @@ bool CQuillbrowApp::InitInstance()
     m_pMainWnd->SetAppTarget(this);
     m_pMainWnd->SetClosingAllQuery([this] { return m_bClosingAll; });
     m_pMainWnd->SetEngineHomepageQuery([this] { return m_engineInfo.m_strStartPage; });
+    m_pMainWnd->SetEngineInfo(&m_engineInfo);
     m_pMainWnd->SetSplashDoneHandler([this] { m_bSplashDone = true; });
     connect(m_pMainWnd, &CMainFrame::openAddressRequested, this, [](const QString &address) {
         qCDebug(lcStartup, "open requested: %s", address.isEmpty() ? "\"\"" : qPrintable(address));

@@ -2,6 +2,13 @@
 
 #include "CChildFrame.h"
 #include "CConfirmDlg.h"
+#include "CEngineInfo.h"
+#include "CErrorReport.h"
+#include "CFileDialog.h"
+#include "CFindBar.h"
+#include "CPageSaver.h"
+#include "CPrintDialogs.h"
+#include "CPropertiesDlg.h"
 #include "CQuillbrowDoc.h"
 #include "CSettings.h"
 #include "CStringIds.h"
@@ -9,9 +16,20 @@
 #include "CWindowsBar.h"
 #include "IBrowserHost.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -44,6 +62,48 @@ QString ProgressTitle(const QString &name, int nProgress)
     // One call: a title may itself hold "%1"-like markers (an address such as "?u=a%2Fb").
     return QStringLiteral("%1 [ %2 % ]").arg(name, QString::number(nProgress));
 }
+
+IWebEngine::EEditCommand EditCommandOf(int nID)
+{
+    switch (nID) {
+    case ID_EDIT_CUT:
+        return IWebEngine::EditCut;
+    case ID_EDIT_COPY:
+        return IWebEngine::EditCopy;
+    case ID_EDIT_PASTE:
+        return IWebEngine::EditPaste;
+    default:
+        return IWebEngine::EditSelectAll;
+    }
+}
+
+// The Save As choices, in the order of IWebEngine::ESaveFormat, with the suffix a name
+// typed without one gets.
+struct SSaveChoice
+{
+    const char *filter;
+    const char *suffix;
+};
+constexpr SSaveChoice kSaveChoices[] = {
+    {QT_TRANSLATE_NOOP("CQuillbrowView", "Web page, complete (*.htm *.html)"), ".html"},
+    {QT_TRANSLATE_NOOP("CQuillbrowView", "Web page, single file (MHTML) (*.mhtml *.mht)"),
+     ".mhtml"},
+    {QT_TRANSLATE_NOOP("CQuillbrowView", "HTML only (*.htm *.html)"), ".html"},
+};
+
+constexpr struct
+{
+    int nID;
+    int nLevel;
+} kTextSizes[] = {
+    {ID_VIEW_FONT_LARGEST, IWebEngine::TextLargest},
+    {ID_VIEW_FONT_LARGER, IWebEngine::TextLarger},
+    {ID_VIEW_FONT_MEDIUM, IWebEngine::TextMedium},
+    {ID_VIEW_FONT_SMALLER, IWebEngine::TextSmaller},
+    {ID_VIEW_FONT_SMALLEST, IWebEngine::TextSmallest},
+};
+
+const QString kViewSourcePrefix = QStringLiteral("view-source:");
 } // namespace
 
 CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
@@ -53,6 +113,7 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     , m_pDoc(pDoc)
     , m_engine(std::move(engine))
     , m_pCrashNotice(new QLabel(this))
+    , m_pFindBar(new CFindBar(m_engine.get(), this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -68,8 +129,10 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     layout->addWidget(m_pCrashNotice);
     if (QWidget *w = m_engine->Widget())
         layout->addWidget(w, 1);
+    layout->addWidget(m_pFindBar);
     m_engine->SetEventSink(this);
     setFocusProxy(m_engine->Widget());
+    connect(m_pFindBar, &CFindBar::closed, this, [this] { setFocus(Qt::OtherFocusReason); });
     BuildCommandMap();
 }
 
@@ -87,6 +150,28 @@ void CQuillbrowView::BuildCommandMap()
     OnCommandId(ID_GO_SEARCH, [this] { m_engine->GoSearch(); });
     OnCommandRange(CHistoryList::kFirstCommandId, CHistoryList::kLastCommandId,
                    [this](int nID) { GoToHistoryEntry(nID); });
+
+    // The page commands with dialogs of their own.
+    OnCommandId(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    OnCommandId(ID_FILE_PAGE_SETUP, [this] { CPrintDialogs::PageSetup(window()); });
+    OnUpdateId(ID_FILE_PAGE_SETUP, [this](CCmdUI *ui) { ui->Enable(m_engine->HasDocument()); });
+    OnCommandId(ID_FILE_PRINT, [this] { OnFilePrint(); });
+    OnCommandId(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); });
+    OnCommandId(ID_FILE_PROPERTIES, [this] { OnFileProperties(); });
+    OnCommandId(ID_EDIT_SELECT_ALL,
+                [this] { m_engine->ExecEditCommand(IWebEngine::EditSelectAll); });
+    OnCommandId(ID_EDIT_FIND, [this] { OnEditFind(); });
+    OnCommandId(ID_VIEW_SOURCE, [this] { OnViewSource(); });
+
+    // The engine holds the text size; the marks read it back each time.
+    for (const auto &size : kTextSizes) {
+        const int nLevel = size.nLevel;
+        OnCommandId(size.nID, [this, nLevel] { m_engine->SetTextSizeLevel(nLevel); });
+        OnUpdateId(size.nID, [this, nLevel](CCmdUI *ui) {
+            ui->Enable();
+            ui->SetRadio(m_engine->GetTextSizeLevel() == nLevel);
+        });
+    }
 }
 
 CQuillbrowView::~CQuillbrowView()
@@ -426,4 +511,163 @@ void CQuillbrowView::Refresh()
 {
     m_pCrashNotice->hide();
     m_engine->Refresh();
+}
+
+bool CQuillbrowView::HasPrintPreview(int nMajor, int nMinor)
+{
+    return nMajor > 5 || (nMajor == 5 && nMinor >= 50);
+}
+
+void CQuillbrowView::OnEditCommand(int nID)
+{
+    QLineEdit *edit = m_pFindBar->Edit();
+    if (edit->hasFocus()) {
+        if (nID == ID_EDIT_CUT)
+            edit->cut();
+        else if (nID == ID_EDIT_COPY)
+            edit->copy();
+        else if (nID == ID_EDIT_PASTE)
+            edit->paste();
+        return;
+    }
+    m_engine->ExecEditCommand(EditCommandOf(nID));
+}
+
+bool CQuillbrowView::IsEditCommandEnabled(int nID) const
+{
+    const QLineEdit *edit = m_pFindBar->Edit();
+    if (edit->hasFocus()) {
+        if (nID == ID_EDIT_PASTE) {
+            const QMimeData *data = QApplication::clipboard()->mimeData();
+            return data && data->hasText();
+        }
+        return edit->hasSelectedText();
+    }
+    return m_engine->IsEditCommandEnabled(EditCommandOf(nID));
+}
+
+QString CQuillbrowView::SuggestedSavePath(const QString &strSuffix) const
+{
+    QString name = GetLocationName();
+    // Characters no file name on any desktop may carry, and the blanks around them.
+    name.replace(QRegularExpression(QStringLiteral("[\\x00-\\x1f/\\\\:*?\"<>|]+")),
+                 QStringLiteral(" "));
+    name = name.simplified().left(100).trimmed();
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = tr("page");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name + strSuffix);
+}
+
+void CQuillbrowView::OnFileSaveAs()
+{
+    if (!m_engine->HasDocument())
+        return;
+    QStringList filters;
+    for (const SSaveChoice &choice : kSaveChoices)
+        filters << tr(choice.filter);
+    QString filter = filters.constFirst();
+    QPointer<CQuillbrowView> self(this);
+    QString path = CFileDialog::GetSaveFileName(
+        window(), tr("Save As"), SuggestedSavePath(QLatin1String(kSaveChoices[0].suffix)), filters,
+        &filter);
+    if (path.isEmpty() || !self)
+        return;
+    const int nFormat = qMax(0, int(filters.indexOf(filter)));
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1String(kSaveChoices[nFormat].suffix);
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    m_pHost->SetStatusText(tr("Saving %1...").arg(shown));
+    IBrowserHost *pHost = m_pHost;
+    CPageSaver::Save(m_engine.get(), path, IWebEngine::ESaveFormat(nFormat),
+                     [self, pHost, shown](const QString &strError) {
+                         if (strError.isEmpty()) {
+                             if (self)
+                                 pHost->SetStatusText(tr("Saved %1").arg(shown));
+                             return;
+                         }
+                         if (self)
+                             pHost->SetStatusText(LoadString(IDS_IDLE_MESSAGE));
+                         ShowErrorText(strError, self ? self->window() : nullptr);
+                     });
+}
+
+void CQuillbrowView::OnFilePrint()
+{
+    if (!m_engine->HasDocument())
+        return;
+    QPointer<CQuillbrowView> self(this);
+    if (!CPrintDialogs::Print(window()) || !self)
+        return;
+    const auto done = [self](const QString &strError) {
+        if (!strError.isEmpty())
+            ShowErrorText(strError, self ? self->window() : nullptr);
+    };
+    QPrinter *printer = CPrintDialogs::Printer();
+    // Printed to a file, the page keeps its text as text; the printer's own
+    // rendering would make pictures of it.
+    if (printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty())
+        m_engine->PrintToPdf(printer->outputFileName(), printer->pageLayout(),
+                             printer->pageRanges(), done);
+    else
+        m_engine->Print(printer, done);
+}
+
+void CQuillbrowView::OnFilePrintPreview()
+{
+    const CEngineInfo &info = m_pHost->EngineInfo();
+    if (!HasPrintPreview(info.m_nMajor, info.m_nMinor)) {
+        CConfirmDlg dlg(window(), LoadString(IDS_NO_PRINT_PREVIEW), Mb::Ok | Mb::IconExclamation,
+                        false);
+        dlg.exec();
+        return;
+    }
+    QPointer<CQuillbrowView> self(this);
+    CPrintDialogs::Preview(window(), [self](QPrinter *pPrinter) {
+        if (self)
+            self->PaintPreview(pPrinter);
+    });
+}
+
+void CQuillbrowView::PaintPreview(QPrinter *pPrinter)
+{
+    // The preview takes the pages as drawn when this returns, and the engine draws
+    // them in its own time. A window closed meanwhile takes its engine, and the
+    // engine's answer, with it.
+    QEventLoop loop;
+    bool bDone = false;
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    m_engine->Print(pPrinter, [&bDone, &loop](const QString &) {
+        bDone = true;
+        loop.quit();
+    });
+    if (!bDone)
+        loop.exec();
+}
+
+void CQuillbrowView::OnFileProperties()
+{
+    if (!m_engine->HasDocument())
+        return;
+    CPropertiesDlg dlg(GetLocationName(), GetLocationURL(), window());
+    dlg.exec();
+}
+
+void CQuillbrowView::OnEditFind()
+{
+    if (m_engine->HasDocument())
+        m_pFindBar->Open();
+}
+
+void CQuillbrowView::OnViewSource()
+{
+    if (!m_engine->HasDocument())
+        return;
+    QString address = GetLocationURL();
+    if (!address.startsWith(kViewSourcePrefix, Qt::CaseInsensitive))
+        address.prepend(kViewSourcePrefix);
+    if (CQuillbrowView *view = m_pHost->CreateNewWindow(true, true))
+        view->Navigate2(address);
 }

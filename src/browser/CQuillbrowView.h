@@ -10,10 +10,12 @@
 #include <memory>
 
 class CChildFrame;
+class CFindBar;
 class CQuillbrowDoc;
 class IBrowserHost;
 class QLabel;
 class QMenu;
+class QPrinter;
 
 // The heart of a browser window: hosts the engine and turns its events into the
 // window's title, its Windows Bar tab, the address bar text, the busy animation,
@@ -78,6 +80,14 @@ public:
     // The text shown over the page after its renderer crashed; hidden otherwise.
     bool IsShowingCrashNotice() const;
 
+    // Cut, copy and paste as the frame hands them on (ids 57635, 57634, 57637): on the
+    // find bar's text while it has the focus, else on the page.
+    void OnEditCommand(int nID);
+    bool IsEditCommandEnabled(int nID) const;
+    CFindBar *FindBar() const { return m_pFindBar; }
+    // Print preview needs engine version 5.50 or later.
+    static bool HasPrintPreview(int nMajor, int nMinor);
+
     bool m_bCanGoForward = false;
     bool m_bCanGoBack = false;
     bool m_bSignalSplash = false;
@@ -93,10 +103,21 @@ private:
     void ShowPendingWindow();
     void CloseUnseen();
 
+    // The page commands.
+    void OnFileSaveAs();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void PaintPreview(QPrinter *pPrinter);
+    void OnFileProperties();
+    void OnEditFind();
+    void OnViewSource();
+    QString SuggestedSavePath(const QString &strSuffix) const;
+
     IBrowserHost *m_pHost;
     CQuillbrowDoc *m_pDoc;
     std::unique_ptr<IWebEngine> m_engine;
     CHistoryList m_history;
     QLabel *m_pCrashNotice;
+    CFindBar *m_pFindBar;
     bool m_bCloseQueued = false;
 };

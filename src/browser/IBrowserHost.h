@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QString>
 
+class CEngineInfo;
 class CQuillbrowView;
 class CSettings;
 class CWindowsBar;
@@ -17,6 +18,8 @@ public:
     virtual ~IBrowserHost() = default;
 
     virtual CSettings &Settings() = 0;
+    // The engine's start page and version, as start-up read them.
+    virtual const CEngineInfo &EngineInfo() const = 0;
     virtual QMdiArea *MdiClient() const = 0;
     virtual CWindowsBar *WindowsBar() const = 0;
     // The view of the current MDI child, null when there is none.

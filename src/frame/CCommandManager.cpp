@@ -1,6 +1,7 @@
 #include "CCommandManager.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -146,6 +147,13 @@ void CCommandManager::Update(QAction *pAction)
     pAction->setEnabled(ui.m_bEnabled);
     if (ui.m_bCheckSet) {
         pAction->setCheckable(true);
+        if (ui.m_bRadio && !pAction->actionGroup()) {
+            // Menus draw a bullet for an item of an exclusive group. The group is the
+            // item's own: its update handler alone decides whether it is marked.
+            auto *pGroup = new QActionGroup(pAction);
+            pGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+            pGroup->addAction(pAction);
+        }
         pAction->setChecked(ui.m_nCheck != 0);
     }
 }

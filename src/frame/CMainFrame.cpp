@@ -290,6 +290,11 @@ void CMainFrame::BuildCommandMap()
     OnUpdateId(ID_VIEW_REFRESH, windowRule);
     OnUpdateId(ID_GO_HOME, windowRule);
     OnUpdateId(ID_GO_SEARCH, windowRule);
+    // Likewise for these page commands.
+    OnUpdateId(ID_FILE_PRINT_PREVIEW, windowRule);
+    OnUpdateId(ID_EDIT_SELECT_ALL, windowRule);
+    OnUpdateId(ID_EDIT_FIND, windowRule);
+    OnUpdateId(ID_VIEW_SOURCE, windowRule);
 
     for (int nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}) {
         OnCommandId(nID, [this, nID] { OnEditCommand(nID); });
@@ -449,6 +454,17 @@ void CMainFrame::changeEvent(QEvent *event)
 CQuillbrowView *CMainFrame::CreateNewWindow(bool bShow, bool bAddTab)
 {
     return CreateBrowserWindow(this, bShow, bAddTab, m_engineFactory());
+}
+
+const CEngineInfo &CMainFrame::EngineInfo() const
+{
+    if (m_pEngineInfo)
+        return *m_pEngineInfo;
+    if (!m_pOwnEngineInfo) {
+        m_pOwnEngineInfo = std::make_unique<CEngineInfo>();
+        m_pOwnEngineInfo->LoadEngineInfo();
+    }
+    return *m_pOwnEngineInfo;
 }
 
 void CMainFrame::PostCloseActiveWindow()
@@ -874,14 +890,16 @@ void CMainFrame::OnEditCommand(int nID)
             edit->copy();
         else
             edit->paste();
+    } else if (CQuillbrowView *view = GetActiveHtmlView()) {
+        view->OnEditCommand(nID);
     }
-    // The page's own cut, copy and paste come with the page commands.
 }
 
 void CMainFrame::OnUpdateEditCommand(CCmdUI *pCmdUI)
 {
     if (!IsFocusInAddressBar()) {
-        pCmdUI->Enable(false);
+        CQuillbrowView *view = GetActiveHtmlView();
+        pCmdUI->Enable(view && view->IsEditCommandEnabled(pCmdUI->m_nID));
         return;
     }
     if (pCmdUI->m_nID == ID_EDIT_PASTE) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CCmdTarget.h"
+#include "CEngineInfo.h"
 #include "IBrowserHost.h"
 #include "IWebEngine.h"
 
@@ -45,6 +46,7 @@ public:
 
     // IBrowserHost
     CSettings &Settings() override { return m_settings; }
+    const CEngineInfo &EngineInfo() const override;
     QMdiArea *MdiClient() const override { return m_pMdiArea; }
     CWindowsBar *WindowsBar() const override { return m_pWindowsBar; }
     CQuillbrowView *GetActiveHtmlView() const override;
@@ -110,6 +112,8 @@ public:
     {
         m_fnEngineHomepage = std::move(query);
     }
+    // The application's record; until it is given, the frame reads one of its own.
+    void SetEngineInfo(const CEngineInfo *pInfo) { m_pEngineInfo = pInfo; }
     void SetSplashDoneHandler(std::function<void()> handler)
     {
         m_fnSplashDone = std::move(handler);
@@ -181,6 +185,8 @@ private:
     QString m_strTimedStatus;
     CFavoritesMenu *m_pFavorites = nullptr;
     CCmdTarget *m_pAppTarget = nullptr;
+    const CEngineInfo *m_pEngineInfo = nullptr;
+    mutable std::unique_ptr<CEngineInfo> m_pOwnEngineInfo;
     QPointer<QMdiSubWindow> m_pActiveChild;
     QString m_strLastAddress;
     bool m_bLastAddressFrozen = false;

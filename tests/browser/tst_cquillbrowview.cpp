@@ -1,7 +1,10 @@
 #include "CChildFrame.h"
+#include "CCommandManager.h"
 #include "CConfirmDlg.h"
+#include "CEngineInfo.h"
 #include "CFakeEngine.h"
 #include "CMainFrame.h"
+#include "CPrintDialogs.h"
 #include "CQuillbrowDoc.h"
 #include "CQuillbrowView.h"
 #include "CSettings.h"
@@ -32,6 +35,8 @@ private slots:
     void forwardedAddressByOpenInNewWindow_data();
     void forwardedAddressByOpenInNewWindow();
     void lastAddressAndMaximizedStateOfTheClosedWindow();
+    void printPreviewNeedsVersion550_data();
+    void printPreviewNeedsVersion550();
 
 private:
     CQuillbrowView *NewWindow() { return m_frame->CreateNewWindow(true, true); }
@@ -274,3 +279,42 @@ void TestCQuillbrowView::lastAddressAndMaximizedStateOfTheClosedWindow()
 
 QTEST_MAIN(TestCQuillbrowView)
 #include "tst_cquillbrowview.moc"
+
+void TestCQuillbrowView::printPreviewNeedsVersion550_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("4.72") << 4 << 72 << false;
+    QTest::newRow("5.0") << 5 << 0 << false;
+    QTest::newRow("5.49") << 5 << 49 << false;
+    QTest::newRow("5.50") << 5 << 50 << true;
+    QTest::newRow("6.0") << 6 << 0 << true;
+}
+
+void TestCQuillbrowView::printPreviewNeedsVersion550()
+{
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(bool, opens);
+    CEngineInfo info;
+    info.m_nMajor = major;
+    info.m_nMinor = minor;
+    m_frame->SetEngineInfo(&info);
+    CQuillbrowView *view = NewWindow();
+    EngineOf(view)->Load(u"http://news.example/"_qs, u"News"_qs);
+    // Either way, nothing waits for a person.
+    CPrintDialogs::SetNextAnswer(false);
+    CConfirmDlg::SetNextAnswer(IDOK);
+
+    QVERIFY(m_frame->Commands()->Route(ID_FILE_PRINT_PREVIEW));
+    // Opened, the preview has the engine draw its pages; refused, the message says why.
+    QCOMPARE(EngineOf(view)->m_calls.contains(u"Print"_qs), opens);
+    QCOMPARE(CPrintDialogs::HasPendingAnswers(), !opens);
+    QCOMPARE(CConfirmDlg::HasPendingAnswers(), opens);
+    if (!opens)
+        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_NO_PRINT_PREVIEW));
+    CPrintDialogs::ClearNextAnswers();
+    CConfirmDlg::ClearNextAnswers();
+}

@@ -1,0 +1,98 @@
+#include "CPropertiesDlg.h"
+#include "CTestServer.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// What the Properties dialog shows of what a server or the file system says.
+class TestCPropertiesDlg : public QObject
+{
+    Q_OBJECT
+
+    CTestServer m_server;
+
+    static QString Shown(const QString &address, const QString &field)
+    {
+        CPropertiesDlg::SetNextAnswer();
+        CPropertiesDlg dlg(u"Title"_qs, address);
+        dlg.exec();
+        return CPropertiesDlg::LastField(field);
+    }
+    static QString DateText(int y, int mo, int d, int h, int mi, int s)
+    {
+        const QDateTime when(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
+        return QLocale().toString(when.toLocalTime(), QLocale::LongFormat);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.Start());
+        CTestServer::Response page;
+        page.contentType = "text/plain";
+        page.body = "hello";
+        page.headers = {{"Last-Modified", "Sun, 06 Nov 1994 08:49:37 GMT"},
+                        {"Expires", "Sunday, 06-Nov-94 08:49:37 GMT"},
+                        {"Date", "Sun Nov  6 08:49:37 1994"}};
+        m_server.Route(u"/page"_qs, page);
+        page.headers = {{"Last-Modified", "yesterday"}};
+        m_server.Route(u"/odd"_qs, page);
+    }
+
+    void cleanup() { CPropertiesDlg::ClearNextAnswers(); }
+
+    void whatTheServerSaid_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("shown");
+        const QString date = DateText(1994, 11, 6, 8, 49, 37);
+        QTest::newRow("type") << u"/page"_qs << u"Type"_qs << u"text/plain"_qs;
+        QTest::newRow("size") << u"/page"_qs << u"Size"_qs << u"5 bytes"_qs;
+        QTest::newRow("date of today's form") << u"/page"_qs << u"Modified"_qs << date;
+        QTest::newRow("date of the old form") << u"/page"_qs << u"Expires"_qs << date;
+        QTest::newRow("date of C's form") << u"/page"_qs << u"Server date"_qs << date;
+        QTest::newRow("date of no form") << u"/odd"_qs << u"Modified"_qs << u"yesterday"_qs;
+        QTest::newRow("date not given") << u"/odd"_qs << u"Expires"_qs << u"Not available"_qs;
+        QTest::newRow("missing page") << u"/missing"_qs << u"Type"_qs << u"Not available"_qs;
+        QTest::newRow("protocol") << u"/page"_qs << u"Protocol"_qs
+                                  << u"HyperText Transfer Protocol (HTTP)"_qs;
+    }
+
+    void whatTheServerSaid()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, field);
+        QFETCH(QString, shown);
+        QCOMPARE(Shown(m_server.Url(path).toString(), field), shown);
+    }
+
+    void whatTheFileSystemSays()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(u"page.html"_qs));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<p>ten</p>");
+        file.close();
+        const QString address = QUrl::fromLocalFile(file.fileName()).toString();
+        QCOMPARE(Shown(address, u"Type"_qs), u"text/html"_qs);
+        QCOMPARE(CPropertiesDlg::LastField(u"Size"_qs), u"10 bytes"_qs);
+        QCOMPARE(CPropertiesDlg::LastField(u"Modified"_qs),
+                 QLocale().toString(QFileInfo(file).lastModified(), QLocale::LongFormat));
+        QCOMPARE(CPropertiesDlg::LastField(u"Server date"_qs), u"Not available"_qs);
+    }
+
+    void nobodyToAsk()
+    {
+        CPropertiesDlg dlg(QString(), u"about:blank"_qs);
+        QVERIFY(dlg.IsComplete());
+        QCOMPARE(Shown(u"about:blank"_qs, u"Title"_qs), u"Title"_qs);
+        for (const QString &field : {u"Type"_qs, u"Size"_qs, u"Modified"_qs})
+            QCOMPARE(CPropertiesDlg::LastField(field), u"Not available"_qs);
+    }
+};
+
+QTEST_MAIN(TestCPropertiesDlg)
+#include "tst_cpropertiesdlg.moc"
