@@ -23,24 +23,25 @@ CFindBar::CFindBar(IWebEngine *pEngine, QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 3, 6, 3);
 
-    auto *label = new QLabel(tr("Fi&nd:"), this);
+    auto *label = new QLabel(tr("Find:"), this);
     label->setBuddy(m_pEdit);
     m_pEdit->setObjectName(QStringLiteral("FindText"));
     m_pEdit->setClearButtonEnabled(true);
-    m_pEdit->setMinimumWidth(200);
+    m_pEdit->setMinimumWidth(120);
+    m_pEdit->setMaximumWidth(320);
 
     m_pPrevious->setText(tr("&Previous"));
     m_pPrevious->setToolTip(tr("Find the previous match (Shift+Enter)"));
     m_pPrevious->setIcon(QIcon::fromTheme(QStringLiteral("go-up")));
     m_pPrevious->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_pNext->setText(tr("N&ext"));
+    m_pNext->setText(tr("&Next"));
     m_pNext->setToolTip(tr("Find the next match (Enter)"));
     m_pNext->setIcon(QIcon::fromTheme(QStringLiteral("go-down")));
     m_pNext->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     // Clicked, the box leaves the focus in the text, where the user goes on typing.
     m_pMatchCase->setFocusPolicy(Qt::TabFocus);
     m_pStatus->setObjectName(QStringLiteral("FindStatus"));
-    m_pStatus->setMinimumWidth(m_pStatus->fontMetrics().horizontalAdvance(tr("Not found")) * 2);
+    m_pStatus->setMinimumWidth(m_pStatus->fontMetrics().horizontalAdvance(tr("Not found")) + 8);
 
     auto *close = new QToolButton(this);
     close->setObjectName(QStringLiteral("FindClose"));
@@ -51,11 +52,12 @@ CFindBar::CFindBar(IWebEngine *pEngine, QWidget *parent)
         close->setText(QStringLiteral("\u00d7"));
 
     layout->addWidget(label);
-    layout->addWidget(m_pEdit);
+    layout->addWidget(m_pEdit, 3);
     layout->addWidget(m_pPrevious);
     layout->addWidget(m_pNext);
     layout->addWidget(m_pMatchCase);
-    layout->addWidget(m_pStatus, 1);
+    layout->addWidget(m_pStatus);
+    layout->addStretch(1);
     layout->addWidget(close);
 
     connect(m_pEdit, &QLineEdit::textEdited, this, [this] { Find(false); });
@@ -86,8 +88,10 @@ void CFindBar::Close()
     ++m_nRequest;
     m_pEngine->FindText(QString(), false, false, {});
     m_pStatus->clear();
-    hide();
+    // The focus goes back before the bar hides: hidden with the focus, the bar would
+    // pass it on as the Tab key does, and the page would put it in its first field.
     emit closed();
+    hide();
 }
 
 void CFindBar::FindNext()

@@ -20,7 +20,7 @@ public:
 
     // Shows the bar with its text selected and the keyboard focus in it.
     void Open();
-    // Hides the bar and clears the highlight; closed() then hands the focus back.
+    // Clears the highlight and hides the bar; closed() hands the focus back first.
     void Close();
     void FindNext();
     void FindPrevious();

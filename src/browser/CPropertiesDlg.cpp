@@ -86,8 +86,8 @@ CPropertiesDlg::CPropertiesDlg(const QString &strTitle, const QString &strAddres
 {
     setWindowTitle(tr("Properties"));
     setObjectName(QStringLiteral("PropertiesDlg"));
-    setMinimumWidth(460);
     auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(m_pForm);
     m_pForm->setRowWrapPolicy(QFormLayout::DontWrapRows);
 
@@ -121,9 +121,9 @@ QLabel *CPropertiesDlg::AddRow(const QString &strLabel, const QString &strValue)
     auto *value = new QLabel(strValue, this);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     value->setTextFormat(Qt::PlainText);
+    // A long title or address wraps rather than widen the dialog past the screen.
     value->setWordWrap(true);
-    // An address has no blanks to break at; let it break anywhere rather than widen
-    // the dialog past the screen.
+    value->setMinimumWidth(360);
     value->setMaximumWidth(560);
     m_pForm->addRow(tr("%1:").arg(strLabel), value);
     m_rows.append({strLabel, value});

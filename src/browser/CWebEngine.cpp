@@ -321,6 +321,12 @@ void CWebEngine::SavePage(const QString &strPath, ESaveFormat format, DoneCallba
         done(tr("There is no page to save."));
         return;
     }
+    // The engine saves one page at a time; a second save would never be heard of.
+    if (m_bSaving) {
+        done(tr("The page is being saved already."));
+        return;
+    }
+    m_bSaving = true;
     // The save is one of the profile's downloads. It is followed from an object of the
     // profile, so a window closed meanwhile still lets its caller hear how it ended.
     struct SPending
@@ -333,13 +339,16 @@ void CWebEngine::SavePage(const QString &strPath, ESaveFormat format, DoneCallba
     auto pending = std::make_shared<SPending>();
     pending->done = std::move(done);
     auto *pWatcher = new QObject(Profile());
-    const auto finish = [pending, pWatcher](const QString &strError) {
-        if (pending->bFinished)
-            return;
-        pending->bFinished = true;
-        pWatcher->deleteLater();
-        pending->done(strError);
-    };
+    const auto finish
+        = [pending, pWatcher, self = QPointer<CWebEngine>(this)](const QString &strError) {
+              if (pending->bFinished)
+                  return;
+              pending->bFinished = true;
+              if (self)
+                  self->m_bSaving = false;
+              pWatcher->deleteLater();
+              pending->done(strError);
+          };
     const auto onState = [finish](QWebEngineDownloadRequest *pRequest) {
         switch (pRequest->state()) {
         case QWebEngineDownloadRequest::DownloadCompleted:

@@ -73,8 +73,9 @@ public:
     void SetTextSizeLevel(int nLevel) override;
     void FindText(const QString &strText, bool bBackward, bool bMatchCase,
                   FindCallback done) override;
+    // One save at a time, and one print at a time: a second one while the first runs
+    // fails at once.
     void SavePage(const QString &strPath, ESaveFormat format, DoneCallback done) override;
-    // One print at a time: a second one while the first runs fails at once.
     void Print(QPrinter *pPrinter, DoneCallback done) override;
     void PrintToPdf(const QString &strPath, const QPageLayout &layout, const QPageRanges &ranges,
                     DoneCallback done) override;
@@ -137,4 +138,5 @@ private:
     bool m_bOpenedByPage = false;
     // The caller waiting for the print that runs, if any.
     DoneCallback m_printDone;
+    bool m_bSaving = false;
 };

@@ -116,6 +116,7 @@ private slots:
     void textSizeReadsTheNearestLevel_data();
     void textSizeReadsTheNearestLevel();
     void closingWhilePrintingIsSafe();
+    void oneSaveAtATime();
 
 private:
     QString Url(const QString &path) const { return m_server.Url(path).toString(); }
@@ -449,4 +450,28 @@ void tst_CWebEngine::closingWhilePrintingIsSafe()
     QVERIFY(!bTold);
     CWindow next;
     QVERIFY(next.Load(Url(u"/b"_s)));
+}
+
+void tst_CWebEngine::oneSaveAtATime()
+{
+    CWindow window;
+    QVERIFY(window.Load(Url(u"/a"_s)));
+    QStringList first;
+    QStringList second;
+    const QString path = m_currentDir.filePath(u"first.mhtml"_s);
+    window.engine->SavePage(path, IWebEngine::SaveSingleFile,
+                            [&first](const QString &strError) { first << strError; });
+    window.engine->SavePage(m_currentDir.filePath(u"second.mhtml"_s), IWebEngine::SaveSingleFile,
+                            [&second](const QString &strError) { second << strError; });
+    QCOMPARE(second.size(), 1);
+    QVERIFY(!second.first().isEmpty());
+    QVERIFY(EngineTestUtil::WaitFor([&] { return !first.isEmpty(); }));
+    QCOMPARE(first, QStringList {QString()});
+    QVERIFY(QFileInfo(path).size() > 0);
+    // Once it is done the next may start.
+    second.clear();
+    window.engine->SavePage(m_currentDir.filePath(u"second.mhtml"_s), IWebEngine::SaveSingleFile,
+                            [&second](const QString &strError) { second << strError; });
+    QVERIFY(EngineTestUtil::WaitFor([&] { return !second.isEmpty(); }));
+    QCOMPARE(second, QStringList {QString()});
 }

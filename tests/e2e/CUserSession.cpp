@@ -193,11 +193,12 @@ bool CUserSession::ChooseMenu(const QStringList &path)
         CloseOpenMenus();
         return false;
     }
-    QMenu *menu = m_openMenus.last();
-    const QRect rect = menu->actionGeometry(item);
-    // A click on the item: the menus close and the command runs.
-    QTest::mouseClick(menu, Qt::LeftButton, {}, rect.center());
+    // A click on an item closes the menus and then runs its command, which on a
+    // desktop finds the frame active again and the focus where it was. The headless
+    // platform gives the activation back only later, after the command has run, so
+    // here the menus close first and the item is triggered as the click would.
     CloseOpenMenus();
+    item->trigger();
     return true;
 }
 
