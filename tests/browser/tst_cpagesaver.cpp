@@ -75,25 +75,6 @@ private slots:
         QVERIFY(m_errors.first().contains(Path(u"p.html"_qs)));
         QVERIFY(m_errors.first().contains(u"disk full"_qs));
     }
-
-    void engineThatWroteNothing()
-    {
-        m_engine->m_savedFiles.clear();
-        Save(u"p.html"_qs);
-        QCOMPARE(m_errors.size(), 1);
-        QVERIFY(!m_errors.first().isEmpty());
-        QCOMPARE(Entries(), QStringList());
-    }
-
-    void folderThatCannotBeWritten()
-    {
-        Write(Path(u"blocker"_qs), "keep");
-        Save(u"blocker/p.html"_qs);
-        QCOMPARE(m_errors.size(), 1);
-        QVERIFY(m_errors.first().contains(Path(u"blocker"_qs)));
-        QVERIFY(m_engine->m_calls.isEmpty());
-        QCOMPARE(Entries(), QStringList {u"blocker"_qs});
-    }
 };
 
 QTEST_MAIN(TestCPageSaver)

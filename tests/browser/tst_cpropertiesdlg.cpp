@@ -3,10 +3,9 @@
 
 #include <QDateTime>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <QtTest>
 
-// What the Properties dialog shows of what a server or the file system says.
+// What the Properties dialog makes of the dates and answers servers give.
 class TestCPropertiesDlg : public QObject
 {
     Q_OBJECT
@@ -49,16 +48,12 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("shown");
         const QString date = DateText(1994, 11, 6, 8, 49, 37);
-        QTest::newRow("type") << u"/page"_qs << u"Type"_qs << u"text/plain"_qs;
-        QTest::newRow("size") << u"/page"_qs << u"Size"_qs << u"5 bytes"_qs;
         QTest::newRow("date of today's form") << u"/page"_qs << u"Modified"_qs << date;
         QTest::newRow("date of the old form") << u"/page"_qs << u"Expires"_qs << date;
         QTest::newRow("date of C's form") << u"/page"_qs << u"Server date"_qs << date;
         QTest::newRow("date of no form") << u"/odd"_qs << u"Modified"_qs << u"yesterday"_qs;
         QTest::newRow("date not given") << u"/odd"_qs << u"Expires"_qs << u"Not available"_qs;
         QTest::newRow("missing page") << u"/missing"_qs << u"Type"_qs << u"Not available"_qs;
-        QTest::newRow("protocol") << u"/page"_qs << u"Protocol"_qs
-                                  << u"HyperText Transfer Protocol (HTTP)"_qs;
     }
 
     void whatTheServerSaid()
@@ -67,30 +62,6 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, shown);
         QCOMPARE(Shown(m_server.Url(path).toString(), field), shown);
-    }
-
-    void whatTheFileSystemSays()
-    {
-        QTemporaryDir dir;
-        QFile file(dir.filePath(u"page.html"_qs));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("<p>ten</p>");
-        file.close();
-        const QString address = QUrl::fromLocalFile(file.fileName()).toString();
-        QCOMPARE(Shown(address, u"Type"_qs), u"text/html"_qs);
-        QCOMPARE(CPropertiesDlg::LastField(u"Size"_qs), u"10 bytes"_qs);
-        QCOMPARE(CPropertiesDlg::LastField(u"Modified"_qs),
-                 QLocale().toString(QFileInfo(file).lastModified(), QLocale::LongFormat));
-        QCOMPARE(CPropertiesDlg::LastField(u"Server date"_qs), u"Not available"_qs);
-    }
-
-    void nobodyToAsk()
-    {
-        CPropertiesDlg dlg(QString(), u"about:blank"_qs);
-        QVERIFY(dlg.IsComplete());
-        QCOMPARE(Shown(u"about:blank"_qs, u"Title"_qs), u"Title"_qs);
-        for (const QString &field : {u"Type"_qs, u"Size"_qs, u"Modified"_qs})
-            QCOMPARE(CPropertiesDlg::LastField(field), u"Not available"_qs);
     }
 };
 

@@ -45,16 +45,11 @@ public:
     {
         m_calls << QStringLiteral("Edit %1").arg(int(command));
     }
-    bool IsEditCommandEnabled(EEditCommand command) const override
-    {
-        return m_enabledEdits.contains(command);
-    }
-    int GetTextSizeLevel() const override { return HasDocument() ? m_nTextSize : TextMedium; }
+    bool IsEditCommandEnabled(EEditCommand) const override { return false; }
+    int GetTextSizeLevel() const override { return TextMedium; }
     void SetTextSizeLevel(int nLevel) override
     {
         m_calls << QStringLiteral("SetTextSizeLevel %1").arg(nLevel);
-        if (HasDocument())
-            m_nTextSize = nLevel;
     }
     // Answered by the test through m_findCallbacks, in any order it likes.
     void FindText(const QString &strText, bool bBackward, bool bMatchCase,
@@ -123,8 +118,6 @@ public:
     QString m_name;
     bool m_bBusy = false;
     QStringList m_calls;
-    QList<EEditCommand> m_enabledEdits;
-    int m_nTextSize = TextMedium;
     QList<FindCallback> m_findCallbacks;
     QMap<QString, QByteArray> m_savedFiles;
     QString m_strSaveError;
