@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDialogButtonBox>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
@@ -11,18 +10,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-
-int g_nPendingAnswers = 0;
-
-QList<QPair<QString, QString>> &LastRows()
-{
-    static QList<QPair<QString, QString>> rows;
-    return rows;
-}
 
 QString NotAvailable()
 {
@@ -182,46 +172,32 @@ void CPropertiesDlg::SetServerRows(const QString &strType, qint64 nSize, const Q
     emit completed();
 }
 
-int CPropertiesDlg::exec()
+QString CPropertiesDlg::Field(const QString &strLabel) const
 {
-    int nResult = QDialog::Accepted;
-    if (g_nPendingAnswers > 0) {
-        --g_nPendingAnswers;
-        if (!m_bComplete) {
-            QEventLoop loop;
-            connect(this, &CPropertiesDlg::completed, &loop, &QEventLoop::quit);
-            QTimer::singleShot(kTimeoutMs + 5000, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
-    } else {
-        nResult = QDialog::exec();
-    }
-    LastRows().clear();
-    for (const auto &[label, value] : std::as_const(m_rows))
-        LastRows().append({label, value->text()});
-    return nResult;
-}
-
-void CPropertiesDlg::SetNextAnswer()
-{
-    ++g_nPendingAnswers;
-}
-
-bool CPropertiesDlg::HasPendingAnswers()
-{
-    return g_nPendingAnswers > 0;
-}
-
-void CPropertiesDlg::ClearNextAnswers()
-{
-    g_nPendingAnswers = 0;
-}
-
-QString CPropertiesDlg::LastField(const QString &strLabel)
-{
-    for (const auto &[label, value] : std::as_const(LastRows())) {
+    for (const auto &[label, value] : m_rows) {
         if (label == strLabel)
-            return value;
+            return value->text();
     }
     return QString();
+}
+
+int CPropertiesDlg::exec()
+{
+    CDialogScript<CPropertiesDlg>::ScheduleNext(this, QDialog::Accepted);
+    return QDialog::exec();
+}
+
+void CPropertiesDlg::SetNextScript(CDialogScript<CPropertiesDlg>::Script script)
+{
+    CDialogScript<CPropertiesDlg>::Add(std::move(script));
+}
+
+bool CPropertiesDlg::HasPendingScripts()
+{
+    return CDialogScript<CPropertiesDlg>::HasPending();
+}
+
+void CPropertiesDlg::ClearNextScripts()
+{
+    CDialogScript<CPropertiesDlg>::Clear();
 }

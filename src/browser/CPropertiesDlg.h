@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDialogScript.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPair>
@@ -21,22 +23,20 @@ public:
     CPropertiesDlg(const QString &strTitle, const QString &strAddress, QWidget *pParent = nullptr);
     ~CPropertiesDlg() override;
 
-    // Answered in advance (a test), it returns once the server has answered, after
-    // noting what it showed.
     int exec() override;
 
+    // A row by its label without the colon ("Size").
+    QString Field(const QString &strLabel) const;
     // The server has answered, or there was nobody to ask.
     bool IsComplete() const { return m_bComplete; }
 
     // How long the server has to answer.
     static constexpr int kTimeoutMs = 15000;
 
-    // Tests answer the next dialog in advance; it then closes as with OK.
-    static void SetNextAnswer();
-    static bool HasPendingAnswers();
-    static void ClearNextAnswers();
-    // A row of the last dialog run, by its label without the colon ("Size").
-    static QString LastField(const QString &strLabel);
+    // Tests act on the next dialog in advance; see CDialogScript.
+    static void SetNextScript(CDialogScript<CPropertiesDlg>::Script script);
+    static bool HasPendingScripts();
+    static void ClearNextScripts();
 
 signals:
     void completed();

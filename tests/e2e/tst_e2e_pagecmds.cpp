@@ -10,7 +10,6 @@
 #include "CTestServer.h"
 #include "CUserSession.h"
 #include "CWebEngine.h"
-#include "CWebPage.h"
 #include "EngineTestUtil.h"
 
 #include <QActionGroup>
@@ -21,6 +20,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebEngineView>
 #include <QtTest>
@@ -43,12 +43,6 @@ class TestE2EPageCommands : public QObject
         if (path.isEmpty())
             return m_user->Start();
         return m_user->Start({Url(path)}) && m_user->WaitForPage(Url(path));
-    }
-
-    static QVariant RunScript(CQuillbrowView *view, const QString &script)
-    {
-        auto *engine = static_cast<CWebEngine *>(view->Engine());
-        return EngineTestUtil::RunJavaScript(engine->Page(), script);
     }
 
     static QString Tool(const QString &program, const QStringList &args)
@@ -106,11 +100,11 @@ private slots:
         m_user.reset();
         CEngineInfo::ClearVersionOverride();
         const bool bUnused = CConfirmDlg::HasPendingAnswers() || CFileDialog::HasPendingAnswers()
-            || CPrintDialogs::HasPendingAnswers() || CPropertiesDlg::HasPendingAnswers();
+            || CPrintDialogs::HasPendingAnswers() || CPropertiesDlg::HasPendingScripts();
         CConfirmDlg::ClearNextAnswers();
         CFileDialog::ClearNextAnswers();
         CPrintDialogs::ClearNextAnswers();
-        CPropertiesDlg::ClearNextAnswers();
+        CPropertiesDlg::ClearNextScripts();
         QVERIFY2(!bUnused, "an answer given in advance was not asked for");
     }
 
@@ -303,7 +297,8 @@ private slots:
         QWidget *focus = m_user->FocusWidget();
         QVERIFY(focus && view->isAncestorOf(focus));
         // The page as it was: closing the bar does not step on to the page's first field.
-        QCOMPARE(RunScript(view, u"document.activeElement.tagName"_qs).toString(), u"BODY"_qs);
+        QCOMPARE(CUserSession::RunInPage(view, u"document.activeElement.tagName"_qs).toString(),
+                 u"BODY"_qs);
     }
 
     void aLongFindTextIsHarmless()
@@ -360,14 +355,16 @@ private slots:
         m_user->PressKey(Qt::Key_Escape);
         m_user->PressKey(Qt::Key_Tab);
         QVERIFY(m_user->WaitFor([&] {
-            return RunScript(view, u"document.activeElement.id"_qs).toString() == u"field"_qs;
+            return CUserSession::RunInPage(view, u"document.activeElement.id"_qs).toString()
+                == u"field"_qs;
         }));
         clipboard->setText(u"pear"_qs);
         QVERIFY(pageAllows(ID_EDIT_PASTE));
         QVERIFY(m_user->IsMenuItemEnabled(paste));
         QVERIFY(m_user->ChooseMenu(paste));
         const auto field = [&] {
-            return RunScript(view, u"document.getElementById('field').value"_qs).toString();
+            return CUserSession::RunInPage(view, u"document.getElementById('field').value"_qs)
+                .toString();
         };
         QVERIFY(m_user->WaitFor([&] { return field() == u"pear"_qs; }));
         QVERIFY(m_user->ChooseMenu({u"Edit"_qs, u"Select All"_qs}));
@@ -387,7 +384,7 @@ private slots:
         QVERIFY(source);
         QCOMPARE(m_user->Windows().size(), 2);
         QCOMPARE(m_user->ActiveWindow(), source);
-        QVERIFY(RunScript(source, u"document.body.innerText"_qs)
+        QVERIFY(CUserSession::RunInPage(source, u"document.body.innerText"_qs)
                     .toString()
                     .contains(u"<p>apple banana"_qs));
     }
@@ -396,17 +393,25 @@ private slots:
     {
         m_user->TypeAddress(Url(u"/dated"_qs));
         QVERIFY(m_user->WaitForPage(Url(u"/dated"_qs)));
-        CPropertiesDlg::SetNextAnswer();
-        QVERIFY(Choose({u"File"_qs, u"Properties..."_qs},
-                       [] { return !CPropertiesDlg::LastField(u"Title"_qs).isEmpty(); }));
-        QCOMPARE(CPropertiesDlg::LastField(u"Title"_qs), u"Dated"_qs);
-        QCOMPARE(CPropertiesDlg::LastField(u"Address"_qs), Url(u"/dated"_qs));
-        QCOMPARE(CPropertiesDlg::LastField(u"Type"_qs), u"text/html; charset=utf-8"_qs);
-        QCOMPARE(CPropertiesDlg::LastField(u"Size"_qs), u"%1 bytes"_qs.arg(kDatedPage.size()));
+        QMap<QString, QString> shown;
+        CPropertiesDlg::SetNextScript([&](CPropertiesDlg &dlg) {
+            QSignalSpy completed(&dlg, &CPropertiesDlg::completed);
+            QVERIFY(dlg.IsComplete() || completed.wait(CPropertiesDlg::kTimeoutMs + 5000));
+            for (const QString &field : {u"Title"_qs, u"Address"_qs, u"Type"_qs, u"Size"_qs,
+                                         u"Modified"_qs, u"Expires"_qs})
+                shown.insert(field, dlg.Field(field));
+            QTest::keyClick(&dlg, Qt::Key_Return);
+        });
+        QVERIFY(Choose({u"File"_qs, u"Properties..."_qs}, [&] { return !shown.isEmpty(); }));
+        QCOMPARE(shown.value(u"Title"_qs), u"Dated"_qs);
+        QCOMPARE(shown.value(u"Address"_qs), Url(u"/dated"_qs));
+        QCOMPARE(shown.value(u"Type"_qs), u"text/html; charset=utf-8"_qs);
+        QCOMPARE(shown.value(u"Size"_qs), u"%1 bytes"_qs.arg(kDatedPage.size()));
         const QDateTime modified(QDate(1994, 11, 15), QTime(12, 45, 26), Qt::UTC);
-        QCOMPARE(CPropertiesDlg::LastField(u"Modified"_qs),
+        QCOMPARE(shown.value(u"Modified"_qs),
                  QLocale().toString(modified.toLocalTime(), QLocale::LongFormat));
-        QCOMPARE(CPropertiesDlg::LastField(u"Expires"_qs), u"Not available"_qs);
+        QCOMPARE(shown.value(u"Expires"_qs), u"Not available"_qs);
+        QVERIFY(m_user->WaitFor([] { return !QApplication::activeModalWidget(); }));
     }
 
     void pageCommandsNeedAWindow()
