@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QEventLoop>
+#include <QGuiApplication>
 #include <QList>
 #include <QMetaObject>
+#include <QTimer>
+#include <QWindow>
 
 #include <functional>
 
@@ -27,6 +31,7 @@ public:
         QMetaObject::invokeMethod(
             pDialog,
             [pDialog, nCancelResult, script = Queue().takeFirst()] {
+                WaitForFocus(pDialog);
                 script(*pDialog);
                 if (pDialog->isVisible())
                     pDialog->done(nCancelResult);
@@ -35,6 +40,24 @@ public:
     }
 
 private:
+    // A user acts on a dialog once it has the keyboard focus, which the window system
+    // may hand it only after the dialog is shown.
+    static void WaitForFocus(TDialog *pDialog)
+    {
+        if (QGuiApplication::focusWindow() == pDialog->windowHandle())
+            return;
+        QEventLoop loop;
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &loop,
+                         [&loop, pDialog](QWindow *pWindow) {
+                             if (pWindow == pDialog->windowHandle())
+                                 loop.quit();
+                         });
+        QTimer::singleShot(kFocusTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    static constexpr int kFocusTimeoutMs = 5000;
+
     static QList<Script> &Queue()
     {
         static QList<Script> queue;

@@ -150,9 +150,13 @@ void CUserSession::CloseOpenMenus()
     if (!bWereOpen || !frame || !frame->isVisible())
         return;
     QCoreApplication::processEvents();
-    if (QApplication::activeWindow() != frame) {
+    const auto isActive = [frame] {
+        return QApplication::activeWindow() == frame
+            && QGuiApplication::focusWindow() == frame->windowHandle();
+    };
+    if (!isActive()) {
         frame->activateWindow();
-        if (!QTest::qWaitForWindowActive(frame))
+        if (!WaitFor(isActive, 5000))
             qWarning("CUserSession: the frame did not become active after its menu closed");
     }
 }
