@@ -1,5 +1,7 @@
 #include "CDefaultBrowser.h"
 
+#include "CDesktopApps.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -13,7 +15,6 @@
 namespace {
 
 const QString kDefaultGroup = QStringLiteral("Default Applications");
-const QString kDesktopEntryGroup = QStringLiteral("Desktop Entry");
 const QString kMimeAppsName = QStringLiteral("mimeapps.list");
 
 struct CKeyValue
@@ -66,31 +67,6 @@ QString escapeValue(const QString &value)
     return escaped;
 }
 
-QString unescapeValue(const QString &value)
-{
-    QString text;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] != u'\\' || i + 1 == value.size()) {
-            text += value[i];
-            continue;
-        }
-        const QChar next = value[++i];
-        if (next == u's')
-            text += u' ';
-        else if (next == u'n')
-            text += u'\n';
-        else if (next == u't')
-            text += u'\t';
-        else if (next == u'r')
-            text += u'\r';
-        else if (next == u'\\')
-            text += u'\\';
-        else
-            text += QLatin1Char('\\') + next;
-    }
-    return text;
-}
-
 // The program as the first argument of an Exec line: quoted only when it holds a
 // character the desktop entry rules reserve, a literal "%" doubled so that it is not
 // taken for a field code.
@@ -111,28 +87,6 @@ QString execProgram(const QString &path)
         quoted += c;
     }
     return quoted + u'"';
-}
-
-// The Exec of the main group of a desktop file, unescaped; actions have their own.
-std::optional<QString> desktopExec(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    QString group;
-    for (const QString &line : lines) {
-        if (const auto header = groupHeader(line)) {
-            group = *header;
-            continue;
-        }
-        if (group != kDesktopEntryGroup)
-            continue;
-        const auto entry = keyValue(line);
-        if (entry && entry->key == QStringLiteral("Exec"))
-            return unescapeValue(entry->value);
-    }
-    return std::nullopt;
 }
 
 QString mimeAppsPath()
@@ -208,17 +162,13 @@ QString BuildOpenCommand(const QString &programPath)
 
 bool IsDefaultBrowser(const QString &programPath)
 {
-    const auto mimeApps = readFile(mimeAppsPath());
-    if (!mimeApps
-        || DefaultForType(QString::fromLatin1(*mimeApps), ClaimedMimeTypes().constFirst())
-            != kDesktopId)
+    // The whole lookup, as the desktop itself does it: a desktop-specific or a system
+    // file may name another browser whatever the user's own mimeapps.list says.
+    if (DesktopApps::DefaultApplicationFor(ClaimedMimeTypes().constFirst()) != kDesktopId)
         return false;
-    const QString desktopFile
-        = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, kDesktopId);
-    if (desktopFile.isEmpty())
-        return false;
-    const auto exec = desktopExec(desktopFile);
-    return exec && QString::compare(*exec, BuildOpenCommand(programPath), Qt::CaseInsensitive) == 0;
+    const auto entry = DesktopApps::FindDesktopEntry(kDesktopId);
+    return entry
+        && QString::compare(entry->exec, BuildOpenCommand(programPath), Qt::CaseInsensitive) == 0;
 }
 
 bool MakeDefaultBrowser(const QString &programPath)
@@ -232,13 +182,26 @@ bool MakeDefaultBrowser(const QString &programPath)
                       desktopEntry(BuildOpenCommand(programPath)).toUtf8()))
         return false;
 
-    const QString path = mimeAppsPath();
-    const auto old = readFile(path);
-    bool ok = old && QDir().mkpath(QFileInfo(path).absolutePath());
-    if (ok) {
+    // The user's own file, and a desktop-specific one of theirs that already exists:
+    // that one comes first in the lookup, so a default it names would hide the claim.
+    QStringList paths {mimeAppsPath()};
+    const QString configDir = QFileInfo(mimeAppsPath()).absolutePath();
+    for (const QString &desktop : DesktopApps::CurrentDesktops()) {
+        const QString path
+            = configDir + QLatin1Char('/') + desktop + QLatin1Char('-') + kMimeAppsName;
+        if (QFileInfo::exists(path))
+            paths << path;
+    }
+    bool ok = true;
+    for (const QString &path : std::as_const(paths)) {
+        const auto old = readFile(path);
+        if (!old || !QDir().mkpath(QFileInfo(path).absolutePath())) {
+            ok = false;
+            continue;
+        }
         const QByteArray updated
             = UpdateMimeApps(QString::fromLatin1(*old), ClaimedMimeTypes(), kDesktopId).toLatin1();
-        ok = updated == *old || writeFile(path, updated);
+        ok = (updated == *old || writeFile(path, updated)) && ok;
     }
     refreshDesktopDatabase(applicationsDir);
     return ok;

@@ -17,12 +17,14 @@ QStringList ClaimedMimeTypes();
 // An empty path means the running program's.
 QString BuildOpenCommand(const QString &programPath = QString());
 
-// True when text/html's default application is quillbrow.desktop and that file's
-// Exec equals BuildOpenCommand(), ignoring case.
+// True when the desktop's default application for text/html, found by the whole
+// mimeapps.list lookup (DesktopApps::DefaultApplicationFor), is quillbrow.desktop and
+// that entry's Exec equals BuildOpenCommand(), ignoring case.
 bool IsDefaultBrowser(const QString &programPath = QString());
 
 // Writes the desktop file and the five defaults, keeping every other line of the
-// user's mimeapps.list, then refreshes the desktop database when the tool exists.
+// user's mimeapps.list and of a desktop-specific one of theirs that exists, then
+// refreshes the desktop database when the tool exists.
 // Returns false when a file could not be written.
 bool MakeDefaultBrowser(const QString &programPath = QString());
 

@@ -35,8 +35,10 @@ private slots:
         QVERIFY(m_root.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root.filePath(u"config"_qs)));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath(u"data"_qs)));
-        // Keeps a quillbrow.desktop installed on this machine out of the lookup.
+        // Keeps the machine's own applications and defaults out of the lookup.
         qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root.filePath(u"system"_qs)));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_root.filePath(u"system"_qs)));
+        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
     }
     void init()
     {
@@ -45,6 +47,8 @@ private slots:
             QDir(m_root.filePath(dir)).removeRecursively();
             QVERIFY(QDir().mkpath(m_root.filePath(dir)));
         }
+        WriteBytes(m_root.filePath(u"data/applications/other.desktop"_qs),
+                   "[Desktop Entry]\nType=Application\nName=Other\nExec=other %u\n");
     }
 
     void claimAndCheck()
@@ -60,41 +64,61 @@ private slots:
     // What another program or the user changed after the claim.
     void checkLooksAtHtmlAndExecOnly_data()
     {
+        QTest::addColumn<QString>("mimeAppsName"); // a file in the config folder
         QTest::addColumn<QByteArray>("mimeApps"); // empty: as the claim wrote it
         QTest::addColumn<QByteArray>("desktop"); // empty: as the claim wrote it; "-": removed
         QTest::addColumn<bool>("expected");
+        const QString own = u"mimeapps.list"_qs;
         const QByteArray group("[Default Applications]\n");
-        QTest::newRow("as claimed") << QByteArray() << QByteArray() << true;
+        QTest::newRow("as claimed") << own << QByteArray() << QByteArray() << true;
         QTest::newRow("another program took http only")
-            << group + "text/html=quillbrow.desktop;\nx-scheme-handler/http=other.desktop;\n"
+            << own << group + "text/html=quillbrow.desktop;\nx-scheme-handler/http=other.desktop;\n"
             << QByteArray() << true;
         QTest::newRow("another program took text/html")
-            << group + "text/html=other.desktop;\nx-scheme-handler/http=quillbrow.desktop;\n"
+            << own << group + "text/html=other.desktop;\nx-scheme-handler/http=quillbrow.desktop;\n"
             << QByteArray() << false;
+        QTest::newRow("this desktop's own file names another program")
+            << u"gnome-mimeapps.list"_qs << group + "text/html=other.desktop;\n"
+            << QByteArray() << false;
+        QTest::newRow("another desktop's file does not count")
+            << u"kde-mimeapps.list"_qs << group + "text/html=other.desktop;\n"
+            << QByteArray() << true;
         QTest::newRow("letter case does not count")
-            << QByteArray()
+            << own << QByteArray()
             << QByteArray("[Desktop Entry]\nType=Application\nExec = /OPT/Quill/QUILLBROW %U\n")
             << true;
         QTest::newRow("an action's Exec is not the program's")
-            << QByteArray()
-            << QByteArray("[Desktop Entry]\nExec=/usr/bin/other %u\n\n"
+            << own << QByteArray()
+            << QByteArray("[Desktop Entry]\nType=Application\nExec=/usr/bin/other %u\n\n"
                           "[Desktop Action new-window]\nExec=/opt/quill/quillbrow %u\n")
             << false;
-        QTest::newRow("desktop file removed") << QByteArray() << QByteArray("-") << false;
+        QTest::newRow("desktop file removed") << own << QByteArray() << QByteArray("-") << false;
     }
     void checkLooksAtHtmlAndExecOnly()
     {
+        QFETCH(QString, mimeAppsName);
         QFETCH(QByteArray, mimeApps);
         QFETCH(QByteArray, desktop);
         const QString program = u"/opt/quill/quillbrow"_qs;
         QVERIFY(MakeDefaultBrowser(program));
         if (!mimeApps.isEmpty())
-            WriteBytes(MimeAppsPath(), mimeApps);
+            WriteBytes(m_root.filePath(u"config/"_qs + mimeAppsName), mimeApps);
         if (desktop == "-")
             QVERIFY(QFile::remove(DesktopPath()));
         else if (!desktop.isEmpty())
             WriteBytes(DesktopPath(), desktop);
         QTEST(IsDefaultBrowser(program), "expected");
+    }
+
+    void claimReachesThisDesktopsOwnFile()
+    {
+        const QString own = m_root.filePath(u"config/gnome-mimeapps.list"_qs);
+        WriteBytes(own, "[Default Applications]\ntext/html=other.desktop;\nimage/png=viewer;\n");
+        QVERIFY(MakeDefaultBrowser(u"/opt/quill/quillbrow"_qs));
+        QVERIFY(IsDefaultBrowser(u"/opt/quill/quillbrow"_qs));
+        QVERIFY(ReadBytes(own).contains("image/png=viewer;\n"));
+        // Another desktop's file is left as it is.
+        QVERIFY(!QFile::exists(m_root.filePath(u"config/kde-mimeapps.list"_qs)));
     }
 
     void keepsTheUsersFile()
