@@ -27,6 +27,12 @@ public:
     static void SetNextAnswer(const QString &path, const QString &filter = QString());
     static bool HasPendingAnswers();
     static void ClearNextAnswers();
+    // Gives the dialog its name filters and returns them as the dialog holds them, in
+    // the same order. A filter may list its patterns with semicolons,
+    // "HTML Documents(*.htm;*.html)"; it is shown as written and filters as meant
+    // ("*.*" being every file).
+    static QStringList SetNameFilters(QFileDialog &dlg, const QStringList &filters);
+
     // What the last prompt offered, for tests.
     static QString LastCaption();
     static QStringList LastFilters();
