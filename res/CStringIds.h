@@ -43,6 +43,10 @@ enum EStringId : int {
     IDS_FILE_NOT_FOUND = 51482,
     IDS_CANNOT_RESOLVE_LINK = 51483,
     IDS_POPUP_CLOSED = 51490,
+    // The Internet Options dialog's questions.
+    IDS_CONFIRM_DELETE_COOKIES = 51530,
+    IDS_CONFIRM_DELETE_FILES = 51531,
+    IDS_CONFIRM_CLEAR_HISTORY = 51532,
 
     // Favorites: the menu's note, the dialogs' messages, import and export
     IDS_FAVORITES_NOT_SHOWN = 52100,

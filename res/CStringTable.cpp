@@ -105,6 +105,16 @@ constexpr SStringEntry kStringTable[] = {
     {IDS_CANNOT_RESOLVE_LINK,
      QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow failed to resolve following link:\n\n\"%link%\"")},
     {IDS_POPUP_CLOSED, QT_TRANSLATE_NOOP("Quillbrow", "Closed a pop-up window: %address%")},
+    {IDS_CONFIRM_DELETE_COOKIES,
+     QT_TRANSLATE_NOOP("Quillbrow", "Are you going to delete all cookies?")},
+    {IDS_CONFIRM_DELETE_FILES,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Are you going to delete all the files the web engine keeps to show "
+                       "pages faster?")},
+    {IDS_CONFIRM_CLEAR_HISTORY,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Are you going to clear the history of the addresses you typed and the "
+                       "pages you visited?")},
 
     {IDS_FAVORITES_NOT_SHOWN,
      QT_TRANSLATE_NOOP("Quillbrow", "%count% more items of this folder are not shown")},

@@ -114,6 +114,7 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     , m_engine(std::move(engine))
     , m_pCrashNotice(new QLabel(this))
     , m_pFindBar(new CFindBar(m_engine.get(), this))
+    , m_pOfflineNotice(new QLabel(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -127,6 +128,15 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
         QStringLiteral("background: #fff4c2; color: black; border-bottom: 1px solid #c9b458;"));
     m_pCrashNotice->hide();
     layout->addWidget(m_pCrashNotice);
+    m_pOfflineNotice->setObjectName(QStringLiteral("OfflineNotice"));
+    m_pOfflineNotice->setWordWrap(true);
+    m_pOfflineNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pOfflineNotice->setMargin(24);
+    m_pOfflineNotice->setTextFormat(Qt::RichText);
+    m_pOfflineNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pOfflineNotice->setStyleSheet(QStringLiteral("background: white; color: black;"));
+    m_pOfflineNotice->hide();
+    layout->addWidget(m_pOfflineNotice, 1);
     if (QWidget *w = m_engine->Widget())
         layout->addWidget(w, 1);
     layout->addWidget(m_pFindBar);
@@ -258,7 +268,7 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
         }
         ShowPendingWindow();
     }
-    m_pCrashNotice->hide();
+    HideNotices();
     m_nProgress = 0;
     if (IsActiveView()) {
         m_pHost->SetAddressText(strURL, true);
@@ -435,6 +445,39 @@ bool CQuillbrowView::IsShowingCrashNotice() const
     return !m_pCrashNotice->isHidden();
 }
 
+void CQuillbrowView::OnOfflineBlocked(const QString &strURL)
+{
+    m_pOfflineNotice->setText(
+        QStringLiteral("<h2>%1</h2><p>%2</p><p>%3</p><p>%4</p>")
+            .arg(tr("Quillbrow is working offline").toHtmlEscaped(),
+                 tr("This page was not loaded, because nothing is fetched from the network "
+                    "while Quillbrow works offline:")
+                     .toHtmlEscaped(),
+                 strURL.toHtmlEscaped(),
+                 tr("To go online again, choose Work Offline in the File menu, then refresh "
+                    "the page.")
+                     .toHtmlEscaped()));
+    // The engine's own error page would blame the server; the notice takes its place.
+    if (QWidget *w = m_engine->Widget())
+        w->hide();
+    m_pOfflineNotice->show();
+}
+
+bool CQuillbrowView::IsShowingOfflineNotice() const
+{
+    return !m_pOfflineNotice->isHidden();
+}
+
+void CQuillbrowView::HideNotices()
+{
+    m_pCrashNotice->hide();
+    if (m_pOfflineNotice->isHidden())
+        return;
+    m_pOfflineNotice->hide();
+    if (QWidget *w = m_engine->Widget())
+        w->show();
+}
+
 void CQuillbrowView::OnActivateView(bool bActivate)
 {
     if (!bActivate)
@@ -509,7 +552,7 @@ void CQuillbrowView::Stop()
 
 void CQuillbrowView::Refresh()
 {
-    m_pCrashNotice->hide();
+    HideNotices();
     m_engine->Refresh();
 }
 

@@ -64,6 +64,7 @@ public:
     IWebEngine *OnNewWindow2(bool &bCancel) override;
     void OnWindowClosing(bool bIsChildWindow, bool &bCancel) override;
     void OnRendererCrashed() override;
+    void OnOfflineBlocked(const QString &strURL) override;
 
     // IBarWindow
     bool IsBusy() const override { return m_bBusy; }
@@ -79,6 +80,9 @@ public:
 
     // The text shown over the page after its renderer crashed; hidden otherwise.
     bool IsShowingCrashNotice() const;
+    // The text shown instead of a page that was not loaded because the engine works
+    // offline; hidden otherwise.
+    bool IsShowingOfflineNotice() const;
 
     // Cut, copy and paste as the frame hands them on (ids 57635, 57634, 57637): on the
     // find bar's text while it has the focus, else on the page.
@@ -102,6 +106,7 @@ private:
     void BuildCommandMap();
     void ShowPendingWindow();
     void CloseUnseen();
+    void HideNotices();
 
     // The page commands.
     void OnFileSaveAs();
@@ -119,5 +124,6 @@ private:
     CHistoryList m_history;
     QLabel *m_pCrashNotice;
     CFindBar *m_pFindBar;
+    QLabel *m_pOfflineNotice;
     bool m_bCloseQueued = false;
 };

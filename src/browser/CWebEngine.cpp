@@ -2,6 +2,8 @@
 
 #include "CDownloadManager.h"
 #include "CEngineStore.h"
+#include "COfflineInterceptor.h"
+#include "COfflineState.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
 #include "CWebPage.h"
@@ -40,6 +42,8 @@ void DeleteSharedProfile()
 }
 
 constexpr qsizetype kMaxAnnounced = 8;
+// Chromium's net error for a request the embedder's interceptor blocked.
+constexpr int kErrBlockedByClient = -20;
 
 QString Address(const QUrl &url)
 {
@@ -91,6 +95,7 @@ QWebEngineProfile *CWebEngine::Profile()
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
     new CDownloadManager(profile);
+    profile->setUrlRequestInterceptor(new COfflineInterceptor(profile));
     qAddPostRoutine(DeleteSharedProfile);
     return profile;
 }
@@ -479,10 +484,17 @@ QWebEnginePage *CWebEngine::OnCreateWindow()
 
 void CWebEngine::OnLoadingChanged(const QWebEngineLoadingInfo &info)
 {
-    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
         OnLoadBegin(info.url());
-    else
-        OnLoadEnd();
+        return;
+    }
+    OnLoadEnd();
+    // Blocked by the offline interceptor: the engine's error page would blame the
+    // page's server, so the window says why instead.
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
+        && info.errorCode() == kErrBlockedByClient && COfflineInterceptor::IsNetworkUrl(info.url())
+        && !IsOnline() && m_pSink)
+        m_pSink->OnOfflineBlocked(Address(info.url()));
 }
 
 void CWebEngine::OnLoadBegin(const QUrl &url)

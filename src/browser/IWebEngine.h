@@ -43,6 +43,9 @@ public:
     virtual void OnWindowClosing(bool bIsChildWindow, bool &bCancel) = 0;
     // The page's renderer process ended abnormally; the page is gone until a reload.
     virtual void OnRendererCrashed() = 0;
+    // A top-level page was not loaded because the engine works offline; it comes after
+    // that load's OnDocumentComplete.
+    virtual void OnOfflineBlocked(const QString &strURL) { Q_UNUSED(strURL); }
 };
 
 class IWebEngine

@@ -40,4 +40,11 @@ bool WriteSearchPage(const QString &address)
     return RegWriteString(ERegRoot::Engine, kMainKey, kSearchPageValue, address);
 }
 
+QString ReadSyncCommand()
+{
+    QString command;
+    RegReadString(ERegRoot::Engine, kMainKey, kSyncCommandValue, command);
+    return command.trimmed();
+}
+
 } // namespace EngineStore
