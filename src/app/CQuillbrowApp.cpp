@@ -1,15 +1,18 @@
 #include "CQuillbrowApp.h"
 
 #include "CChildFrame.h"
+#include "CClientLaunchers.h"
 #include "CConfirmDlg.h"
 #include "CDefaultBrowser.h"
 #include "CFramePlacement.h"
 #include "CMainFrame.h"
+#include "COfflineState.h"
 #include "CQuillbrowDoc.h"
 #include "CQuillbrowView.h"
 #include "CRegistry.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
+#include "CWindowsBar.h"
 
 #include <QApplication>
 
@@ -35,19 +38,44 @@ CQuillbrowApp::CQuillbrowApp(const QList<QByteArray> &args, QObject *parent)
 
 void CQuillbrowApp::BuildCommandMap()
 {
-    OnCommandId(ID_FILE_NEW_BLANK, [this] {
-        if (CQuillbrowView *view = CreateNewWindow(true, true))
-            view->Navigate2(QStringLiteral("about:blank"));
+    OnCommandId(ID_FILE_NEW_BLANK, [this] { OnNewWindow(QStringLiteral("about:blank")); });
+    OnCommandId(ID_FILE_NEW_HOME, [this] { OnNewWindow(m_engineInfo.m_strStartPage); });
+    OnCommandId(ID_FILE_NEW_CURRENT, [this] {
+        const CQuillbrowView *view = m_pMainWnd ? m_pMainWnd->GetActiveHtmlView() : nullptr;
+        OnNewWindow(view ? view->GetLocationURL() : QString());
     });
-    OnCommandId(ID_GO_STOP_ALL, [this] {
-        if (!m_pMainWnd)
-            return;
-        const auto views = m_pMainWnd->Views();
-        for (CQuillbrowView *view : views)
-            view->Stop();
+    OnUpdateId(ID_FILE_NEW_CURRENT, [this](CCmdUI *ui) { OnUpdateWindowRule(ui); });
+    OnCommandId(ID_HELP_WEB_SITE, [this] { OnNewWindow(LoadString(IDS_WEB_SITE_ADDRESS)); });
+    OnCommandId(ID_FILE_OPEN, [this] { OnFileOpen(); });
+
+    OnCommandId(ID_FILE_CLOSE_ALL, [this] { OnCloseAll(); });
+    OnUpdateId(ID_FILE_CLOSE_ALL, [this](CCmdUI *ui) { OnUpdateWindowRule(ui); });
+    OnCommandId(ID_FILE_CLOSE_ALL_EXCEPT_CURRENT, [this] {
+        if (CQuillbrowView *view = m_pMainWnd ? m_pMainWnd->GetActiveHtmlView() : nullptr)
+            CloseAllWindows(view);
     });
-    OnUpdateId(ID_GO_STOP_ALL,
-               [this](CCmdUI *ui) { ui->Enable(m_pMainWnd && m_pMainWnd->GetActiveHtmlView()); });
+    OnUpdateId(ID_FILE_CLOSE_ALL_EXCEPT_CURRENT,
+               [this](CCmdUI *ui) { OnUpdateMoreThanOneWindow(ui); });
+    // The Windows Bar's Tab popup: the right-clicked window is the one kept.
+    OnCommandId(ID_TAB_CLOSE_ALL_EXCEPT_THIS, [this] {
+        if (m_pMainWnd)
+            CloseAllWindows(
+                dynamic_cast<CQuillbrowView *>(m_pMainWnd->WindowsBar()->m_pClickedView));
+    });
+    OnUpdateId(ID_TAB_CLOSE_ALL_EXCEPT_THIS, [this](CCmdUI *ui) { OnUpdateMoreThanOneWindow(ui); });
+
+    OnCommandId(ID_VIEW_REFRESH_ALL, [this] { OnRefreshAll(); });
+    OnUpdateId(ID_VIEW_REFRESH_ALL, [this](CCmdUI *ui) { OnUpdateWindowRule(ui); });
+    OnCommandId(ID_GO_STOP_ALL, [this] { OnStopAll(); });
+    OnUpdateId(ID_GO_STOP_ALL, [this](CCmdUI *ui) { OnUpdateWindowRule(ui); });
+
+    OnCommandId(ID_FILE_WORK_OFFLINE, [this] { OnWorkOffline(); });
+    // Asked at every update: another copy of the program may have switched it.
+    OnUpdateId(ID_FILE_WORK_OFFLINE, [](CCmdUI *ui) { ui->SetCheck(IsOnline() ? 0 : 1); });
+
+    OnCommandId(ID_TOOLS_MAIL, [this] { LaunchMailClient(m_pMainWnd); });
+    OnCommandId(ID_TOOLS_NEWS, [this] { LaunchNewsClient(m_pMainWnd); });
+    OnCommandId(ID_TOOLS_SYNCHRONIZE, [this] { StartSynchronize(m_settings, m_pMainWnd); });
 }
 
 CQuillbrowApp::~CQuillbrowApp()
@@ -97,6 +125,8 @@ bool CQuillbrowApp::InitInstance()
     m_pMainWnd->SetEngineHomepageQuery([this] { return m_engineInfo.m_strStartPage; });
     m_pMainWnd->SetEngineInfo(&m_engineInfo);
     m_pMainWnd->SetSplashDoneHandler([this] { m_bSplashDone = true; });
+    connect(m_pMainWnd, &CMainFrame::engineSettingsChanged, this,
+            [this] { m_engineInfo.ReadStartPage(); });
     connect(m_pMainWnd, &CMainFrame::openAddressRequested, this, [](const QString &address) {
         qCDebug(lcStartup, "open requested: %s", address.isEmpty() ? "\"\"" : qPrintable(address));
     });

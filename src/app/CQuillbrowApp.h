@@ -41,6 +41,10 @@ public:
     // The start page StartMode selects.
     QString StartAddress() const;
 
+    // Closes every browser window, none kept for a null except. With a window to keep,
+    // asks first while ConfirmCloseAllEx is on; the kept window stays where it is.
+    void CloseAllWindows(CQuillbrowView *except);
+
     std::atomic<bool> m_bSplashDone {true};
     quint32 m_nFindInstanceMsg = 0;
     quint32 m_nNavigateMsg = 0;
@@ -58,6 +62,17 @@ private:
     void PlaceMainFrame();
     void OpenFirstWindow();
     void BuildCommandMap();
+
+    // The application's commands (CAppCommands.cpp).
+    void OnNewWindow(const QString &address);
+    void OnCloseAll();
+    void OnWorkOffline();
+    void OnFileOpen();
+    void OnRefreshAll();
+    void OnStopAll();
+    void OnUpdateMoreThanOneWindow(CCmdUI *pCmdUI) const;
+    void OnUpdateWindowRule(CCmdUI *pCmdUI) const;
+    QList<CQuillbrowView *> Documents() const;
 
     QList<QByteArray> m_args;
     CCommandLineInfo m_cmdInfo;

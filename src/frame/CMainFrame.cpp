@@ -162,6 +162,9 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
 
     SetStatusText(LoadString(IDS_IDLE_MESSAGE));
     resize(1024, 720);
+    m_helpFile.Initialise();
+    // Files dropped on the frame open in windows of their own.
+    setAcceptDrops(true);
 
     // Keys are checked against the commands' state as they are pressed.
     qApp->installEventFilter(this);
@@ -275,6 +278,10 @@ void CMainFrame::BuildCommandMap()
     OnUpdateId(ID_VIEW_CUSTOMIZE_TOOLBAR,
                [this](CCmdUI *ui) { ui->Enable(IsBarVisible(BandToolBar)); });
     OnCommandId(ID_VIEW_CLEAR_ADDRESSES, [this] { OnClearAddresses(); });
+    OnCommandId(ID_TOOLS_INTERNET_OPTIONS, [this] { OnInternetOptions(); });
+    OnCommandId(ID_HELP_CONTENTS, [this] { m_helpFile.Show(this, this); });
+    // The application marks Work Offline while a window is active; without one it is off.
+    OnUpdateId(ID_FILE_WORK_OFFLINE, [](CCmdUI *ui) { ui->Enable(false); });
 
     OnCommandId(ID_VIEW_ADD_TO_AUTOCLOSE, [this] { AddToAutoCloseList(GetActiveHtmlView()); });
     OnUpdateId(ID_VIEW_ADD_TO_AUTOCLOSE, windowRule);

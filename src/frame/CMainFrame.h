@@ -2,6 +2,7 @@
 
 #include "CCmdTarget.h"
 #include "CEngineInfo.h"
+#include "CHelpFile.h"
 #include "IBrowserHost.h"
 #include "IWebEngine.h"
 
@@ -25,6 +26,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QTimer;
+class QUrl;
 
 // The one top-level window: a multiple-document frame whose MDI area holds the
 // browser windows, with the menu bar, a rebar of four bands (toolbar, address bar,
@@ -98,6 +100,14 @@ public:
     // Sets the active view's typed flag, then navigates it; nothing without a window.
     void NavigateActiveView(const QString &strAddress, bool bTyped);
 
+    // The file prompt of File Open (bOpen) and the save prompts: HTML documents first,
+    // then all files. True when the user chose a file; its path is in strPath.
+    bool PromptFileName(QWidget *pOwner, QString &strPath, bool bOpen, const QString &title);
+    // Opens a new window for each dropped file or address, in order; folders and
+    // files that do not exist are skipped.
+    void OnDropFiles(const QList<QUrl> &urls);
+    const CHelpFile &HelpFile() const { return m_helpFile; }
+
     QString LastAddress() const { return m_strLastAddress; }
     QString AddressText() const;
     bool IsAnimationPlaying() const;
@@ -138,12 +148,18 @@ public:
 signals:
     // A later start asked to open an address (empty: only show the frame).
     void openAddressRequested(const QString &address);
+    // The engine's settings may have changed (Internet Options closed): whoever keeps
+    // the engine information reads the start page again.
+    void engineSettingsChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void CreateBars();
@@ -165,6 +181,7 @@ private:
     void OnUpdateEditCommand(CCmdUI *pCmdUI);
     bool IsFocusInAddressBar() const;
     void OnClearAddresses();
+    void OnInternetOptions();
     void StopAll();
     // Waits, briefly, until every page's recent cookies have reached the store.
     void SettleCookies();
@@ -187,6 +204,7 @@ private:
     CCmdTarget *m_pAppTarget = nullptr;
     const CEngineInfo *m_pEngineInfo = nullptr;
     mutable std::unique_ptr<CEngineInfo> m_pOwnEngineInfo;
+    CHelpFile m_helpFile;
     QPointer<QMdiSubWindow> m_pActiveChild;
     QString m_strLastAddress;
     bool m_bLastAddressFrozen = false;

@@ -17,11 +17,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -30,6 +32,7 @@
 #include <QStyleOptionTitleBar>
 #include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 QString StripMnemonic(QString text)
@@ -203,6 +206,7 @@ bool CUserSession::ChooseMenu(const QStringList &path)
     // here the menus close first and the item is triggered as the click would.
     CloseOpenMenus();
     item->trigger();
+    RunQueuedCommands();
     return true;
 }
 
@@ -243,6 +247,7 @@ bool CUserSession::ClickToolButton(const QString &toolTip)
     // On the button's face, away from a drop-down arrow at its right.
     QTest::mouseClick(button, Qt::LeftButton, {},
                       QPoint(button->height() / 2, button->height() / 2));
+    RunQueuedCommands();
     return true;
 }
 
@@ -275,6 +280,18 @@ void CUserSession::PressKey(int nKey, Qt::KeyboardModifiers modifiers)
     if (!target)
         target = Frame();
     QTest::keyClick(target, Qt::Key(nKey), modifiers);
+    RunQueuedCommands();
+}
+
+void CUserSession::RunQueuedCommands()
+{
+    // A command runs queued after its click or key. Posted events arrive in the order
+    // they were posted, so when a marker posted now arrives the command has run; and it
+    // ran inside an event loop, as in the program, so the windows it closed are deleted
+    // by the loops that follow.
+    QEventLoop loop;
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    loop.exec();
 }
 
 void CUserSession::TypeAddress(const QString &text)
@@ -364,7 +381,32 @@ bool CUserSession::ChoosePopupItem(QMenu *pMenu, const QString &text)
     }
     QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(item).center());
     CloseOpenMenus();
+    RunQueuedCommands();
     return true;
+}
+
+bool CUserSession::DropUrls(const QList<QUrl> &urls)
+{
+    CMainFrame *frame = Frame();
+    if (!frame || !frame->windowHandle())
+        return false;
+    QMimeData data;
+    data.setUrls(urls);
+    // The window dispatches the drag to the widget under it that takes drops, as it
+    // does for a drag from another program.
+    QStatusBar *status = frame->statusBar();
+    const QPointF pos = status->mapTo(frame, status->rect().center());
+    QDragEnterEvent enter(pos.toPoint(), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QCoreApplication::sendEvent(frame->windowHandle(), &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDragMoveEvent move(pos.toPoint(), Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(frame->windowHandle(), &move);
+    QDropEvent drop(pos, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame->windowHandle(), &drop);
+    return drop.isAccepted();
 }
 
 QString CUserSession::Caption() const

@@ -16,6 +16,7 @@ class QMdiSubWindow;
 class QMenu;
 class QProcess;
 class QToolButton;
+class QUrl;
 
 // The whole program as main() builds it (the application object, its start-up, the
 // real settings files in the test's own folders, the real engine) with a user in
@@ -56,7 +57,8 @@ public:
 
     // Opens each menu of the path in turn (so their items are updated as on
     // screen) and clicks the last item. Texts are compared without their '&'.
-    // False when an item is missing or disabled.
+    // False when an item is missing or disabled. The command has run when this returns
+    // (so has that of a key or a toolbar button below).
     bool ChooseMenu(const QStringList &path);
     // The item at the end of the path, its menus opened; null when missing.
     QAction *MenuItem(const QStringList &path);
@@ -95,6 +97,9 @@ public:
     // Clicks the item of an open popup menu (text without '&' and keys); false when
     // the item is missing or disabled.
     bool ChoosePopupItem(QMenu *pMenu, const QString &text);
+    // Drags urls (files, or a link's address) from another program and drops them on
+    // the frame, over its status bar. False when the frame refused the drag.
+    bool DropUrls(const QList<QUrl> &urls);
 
     QString Caption() const;
     QStringList Tabs() const;
@@ -121,6 +126,7 @@ public:
     CQuillbrowView *WaitForWindowShowing(const QString &address, int nTimeoutMs = 30000);
 
 private:
+    static void RunQueuedCommands();
     QAction *FindItem(const QList<QAction *> &actions, const QString &text) const;
     void CloseOpenMenus();
 

@@ -43,6 +43,9 @@ public:
 
     // Finishes every held response.
     void Release();
+    // Held responses whose connection is still open; the client closing one (a load it
+    // stopped) takes it off.
+    int HeldCount() const { return int(m_held.size()); }
     int RequestCount(const QString &path) const;
     // A header of the latest request for path (name case-insensitive), empty if none.
     QByteArray LastRequestHeader(const QString &path, const QByteArray &name) const;
