@@ -80,10 +80,6 @@ void CQuillbrowApp::CloseAllWindows(CQuillbrowView *except)
             document->OnCloseDocument();
     }
     m_bClosingAll = false;
-
-    // The kept window of a right-clicked tab may not have been the active one.
-    if (except && m_pMainWnd && m_pMainWnd->GetActiveHtmlView() != except)
-        except->ActivateFrame(IBarWindow::ShowDefault);
 }
 
 void CQuillbrowApp::OnRefreshAll()

@@ -276,9 +276,18 @@ QWidget *CUserSession::FocusWidget() const
 
 void CUserSession::PressKey(int nKey, Qt::KeyboardModifiers modifiers)
 {
+    CMainFrame *frame = Frame();
+    if (frame && frame->isVisible() && !frame->isActiveWindow()) {
+        // A closed popup may leave no window active; the user's key goes to the frame,
+        // once the widget that had the focus in it has it again.
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame))
+            qWarning("the frame did not become active for a key");
+        RunQueuedCommands();
+    }
     QWidget *target = QApplication::focusWidget();
     if (!target)
-        target = Frame();
+        target = frame;
     QTest::keyClick(target, Qt::Key(nKey), modifiers);
     RunQueuedCommands();
 }

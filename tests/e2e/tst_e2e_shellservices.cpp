@@ -1,0 +1,272 @@
+#include "CConfirmDlg.h"
+#include "CInternetOptionsDlg.h"
+#include "CQuillbrowApp.h"
+#include "CQuillbrowView.h"
+#include "CRegistry.h"
+#include "CStringIds.h"
+#include "CStringTable.h"
+#include "CTestServer.h"
+#include "CUserSession.h"
+#include "EngineTestUtil.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+// The services the program takes from the desktop and the engine: working offline,
+// the mail and news programs, synchronising, and the engine's Internet Options.
+class TestE2EShellServices : public QObject
+{
+    Q_OBJECT
+
+    CTestServer m_server;
+    std::unique_ptr<CUserSession> m_user;
+    QTemporaryDir m_root;
+
+    QString Url(const QString &path) const { return m_server.Url(path).toString(); }
+    QString OutFile() const { return m_root.filePath(u"out.txt"_qs); }
+    // A program that writes its arguments, one a line, to the file named first.
+    QString Writer() const { return m_root.filePath(u"bin/write args"_qs); }
+
+    static void WriteText(const QString &path, const QString &text)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text.toUtf8());
+    }
+
+    // The lines the writer wrote, once it has written them.
+    QStringList WrittenLines(int nLines) const
+    {
+        QStringList lines;
+        m_user->WaitFor([&] {
+            QFile file(OutFile());
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+            return lines.size() >= nLines;
+        });
+        return lines;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_root.isValid());
+        QVERIFY(m_server.Start());
+        m_server.RoutePage(u"/one"_qs, u"Page one"_qs);
+        m_server.RoutePage(u"/two"_qs, u"Page two"_qs);
+        // The machine's own programs and defaults stay out of the lookup.
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_root.filePath(u"system/config"_qs)));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root.filePath(u"system/data"_qs)));
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        WriteText(Writer(),
+                  u"#!/bin/sh\nout=\"$1\"; shift\nprintf '%s\\n' \"$@\" >> \"$out\"\n"_qs);
+        QVERIFY(QFile::setPermissions(Writer(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    void init()
+    {
+        QVERIFY(QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively());
+        QVERIFY(
+            QDir(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_qs).removeRecursively());
+        QFile::remove(OutFile());
+        m_user = std::make_unique<CUserSession>();
+        QVERIFY(m_user->Start({Url(u"/one"_qs)}));
+        QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
+    }
+
+    void cleanup()
+    {
+        m_user.reset();
+        const bool bQuestionLeft = CConfirmDlg::HasPendingAnswers();
+        const bool bDialogLeft = CInternetOptionsDlg::HasPendingAnswers();
+        CConfirmDlg::ClearNextAnswers();
+        CInternetOptionsDlg::ClearNextAnswers();
+        QVERIFY2(!bQuestionLeft, "a question was not asked");
+        QVERIFY2(!bDialogLeft, "the Internet Options did not open");
+    }
+
+    void workOfflineBlocksTheNetworkUntilSwitchedBack()
+    {
+        const QStringList item {u"File"_qs, u"Work Offline"_qs};
+        QVERIFY(!m_user->IsMenuItemChecked(item));
+        QVERIFY(m_user->ChooseMenu(item));
+        QVERIFY(m_user->IsMenuItemChecked(item));
+        QCOMPARE(CUserSession::StoredEngineSetting(u"Main/Offline"_qs).toString(), u"1"_qs);
+
+        m_user->TypeAddress(Url(u"/two"_qs));
+        CQuillbrowView *view = m_user->ActiveWindow();
+        QVERIFY(m_user->WaitFor([&] { return view->IsShowingOfflineNotice(); }));
+        QCOMPARE(m_server.RequestCount(u"/two"_qs), 0);
+
+        // Files on this computer still open.
+        const QString file = m_root.filePath(u"local.html"_qs);
+        WriteText(file, u"<title>Local</title>here"_qs);
+        m_user->TypeAddress(file);
+        QVERIFY(m_user->WaitForPage(QUrl::fromLocalFile(file).toString()));
+        QVERIFY(!view->IsShowingOfflineNotice());
+        m_user->PressKey(Qt::Key_Left, Qt::AltModifier);
+        QVERIFY(m_user->WaitFor([&] { return view->IsShowingOfflineNotice(); }));
+
+        QVERIFY(m_user->ChooseMenu(item));
+        QVERIFY(!m_user->IsMenuItemChecked(item));
+        m_user->PressKey(Qt::Key_F5);
+        QVERIFY(m_user->WaitFor([&] { return m_user->Tabs() == QStringList {u"Page two"_qs}; }));
+        QVERIFY(!view->IsShowingOfflineNotice());
+        QCOMPARE(m_server.RequestCount(u"/two"_qs), 1);
+    }
+
+    void workOfflineNeedsAWindow()
+    {
+        CConfirmDlg::SetNextAnswer(IDYES);
+        QVERIFY(m_user->ChooseMenu({u"File"_qs, u"Close All"_qs, u"Close All"_qs}));
+        QVERIFY(m_user->WaitFor([&] { return m_user->Windows().isEmpty(); }));
+        QVERIFY(!m_user->IsMenuItemEnabled({u"File"_qs, u"Work Offline"_qs}));
+    }
+
+    void mailAndNews_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("scheme");
+        QTest::addColumn<QString>("exec"); // empty: no handler; "-": a handler without Exec
+        QTest::addColumn<QString>("message"); // empty: the handler starts
+        QTest::addColumn<QStringList>("arguments");
+        const QString writer = u"\"%1\" \"%2\""_qs.arg(Writer(), m_root.filePath(u"out.txt"_qs));
+        QTest::newRow("mail: field codes and quoted arguments")
+            << u"Mail..."_qs << u"mailto"_qs
+            << writer
+                + u" \"two  words\" 'single quoted' --name=%c %u %i \"a\\\\\\\\b\" \"x\\sy\" 100%%"_qs
+            << QString()
+            << QStringList {u"two  words"_qs, u"single quoted"_qs, u"--name=Test Client"_qs,
+                            u"--icon"_qs,     u"client-icon"_qs,   u"a\\b"_qs,
+                            u"x y"_qs,        u"100%"_qs};
+        QTest::newRow("mail: no handler") << u"Mail..."_qs << u"mailto"_qs << QString()
+                                          << LoadString(IDS_NO_MAIL_PROGRAM) << QStringList();
+        QTest::newRow("mail: a handler without a command")
+            << u"Mail..."_qs << u"mailto"_qs << u"-"_qs << LoadString(IDS_NO_MAIL_PROGRAM)
+            << QStringList();
+        QTest::newRow("mail: a command that does not exist")
+            << u"Mail..."_qs << u"mailto"_qs << u"/nonexistent/quillbrow-test-mail %u"_qs
+            << LoadString(IDS_CANNOT_START_MAIL) + u"Test Client"_qs << QStringList();
+        QTest::newRow("news: starts") << u"News..."_qs << u"news"_qs << writer + u" reader %U"_qs
+                                      << QString() << QStringList {u"reader"_qs};
+        QTest::newRow("news: no handler") << u"News..."_qs << u"news"_qs << QString()
+                                          << LoadString(IDS_NO_NEWS_PROGRAM) << QStringList();
+        QTest::newRow("news: a command that does not exist")
+            << u"News..."_qs << u"news"_qs << u"/nonexistent/quillbrow-test-news"_qs
+            << LoadString(IDS_CANNOT_START_NEWS) + u"Test Client"_qs << QStringList();
+    }
+    void mailAndNews()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, scheme);
+        QFETCH(QString, exec);
+        QFETCH(QString, message);
+        QFETCH(QStringList, arguments);
+        if (!exec.isEmpty()) {
+            const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+            WriteText(dataHome + u"/applications/test-client.desktop"_qs,
+                      u"[Desktop Entry]\nType=Application\nName=Test Client\nIcon=client-icon\n"_qs
+                          + (exec == u"-"_qs ? QString() : u"Exec="_qs + exec + u'\n'));
+            WriteText(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_qs,
+                      u"[Default Applications]\nx-scheme-handler/"_qs + scheme
+                          + u"=test-client.desktop;\n"_qs);
+        }
+        if (!message.isEmpty())
+            CConfirmDlg::SetNextAnswer(IDOK);
+        QVERIFY(m_user->ChooseMenu({u"Tools"_qs, item}));
+        if (!message.isEmpty()) {
+            QCOMPARE(CConfirmDlg::LastText(), message);
+            QCOMPARE(CConfirmDlg::LastCaption(), LoadString(IDS_ERROR_CAPTION));
+        } else {
+            QCOMPARE(WrittenLines(int(arguments.size())), arguments);
+        }
+    }
+
+    void synchronize()
+    {
+        const QStringList item {u"Tools"_qs, u"Synchronize..."_qs};
+        CConfirmDlg::SetNextAnswer(IDNO, true);
+        QVERIFY(m_user->ChooseMenu(item));
+        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_CONFIRM_SYNCHRONIZE));
+        QCOMPARE(CConfirmDlg::LastCaption(), LoadString(IDS_SYNCHRONIZE_CAPTION));
+        QCOMPARE(m_user->App()->m_settings.ConfirmSynchronize, 0);
+
+        // Not asked again; without a command the user is told.
+        CConfirmDlg::SetNextAnswer(IDOK);
+        QVERIFY(m_user->ChooseMenu(item));
+        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_SYNCHRONIZE_FAILED));
+
+        QVERIFY(RegWriteString(ERegRoot::Engine, u"Main"_qs, u"SyncCommand"_qs,
+                               u"\"%1\" \"%2\" synced"_qs.arg(Writer(), OutFile())));
+        QVERIFY(m_user->ChooseMenu(item));
+        QCOMPARE(WrittenLines(1), QStringList {u"synced"_qs});
+
+        QVERIFY(RegWriteString(ERegRoot::Engine, u"Main"_qs, u"SyncCommand"_qs,
+                               u"/nonexistent/quillbrow-sync"_qs));
+        CConfirmDlg::SetNextAnswer(IDOK);
+        QVERIFY(m_user->ChooseMenu(item));
+        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_SYNCHRONIZE_FAILED));
+    }
+
+    void internetOptionsHomePageIsReadAgain()
+    {
+        bool bUseCurrentEnabled = false;
+        CInternetOptionsDlg::SetNextAnswer(QDialog::Accepted, [&](CInternetOptionsDlg &dlg) {
+            bUseCurrentEnabled = dlg.UseCurrentButton()->isEnabled();
+            dlg.UseCurrentButton()->click();
+        });
+        QVERIFY(m_user->ChooseMenu({u"Tools"_qs, u"Internet Options..."_qs}));
+        QVERIFY(bUseCurrentEnabled);
+        QCOMPARE(CUserSession::StoredEngineSetting(u"Main/Start Page"_qs).toString(),
+                 Url(u"/one"_qs));
+
+        QVERIFY(m_user->ChooseMenu({u"File"_qs, u"New"_qs, u"Home"_qs}));
+        QVERIFY(m_user->WaitFor([&] { return m_user->Windows().size() == 2; }));
+        QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
+
+        // Cancelled: the page typed stays unsaved.
+        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [&](CInternetOptionsDlg &dlg) {
+            dlg.HomePageEdit()->setText(Url(u"/two"_qs));
+        });
+        QVERIFY(m_user->ChooseMenu({u"Tools"_qs, u"Internet Options..."_qs}));
+        QCOMPARE(CUserSession::StoredEngineSetting(u"Main/Start Page"_qs).toString(),
+                 Url(u"/one"_qs));
+    }
+
+    void internetOptionsClearHistory()
+    {
+        m_user->TypeAddress(Url(u"/two"_qs));
+        QVERIFY(m_user->WaitForPage(Url(u"/two"_qs)));
+        QCOMPARE(m_user->TypedAddressList(), QStringList {Url(u"/two"_qs)});
+
+        // The buttons act at once, whatever ends the dialog.
+        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [](CInternetOptionsDlg &dlg) {
+            CConfirmDlg::SetNextAnswer(IDYES);
+            dlg.ClearHistoryButton()->click();
+        });
+        QVERIFY(m_user->ChooseMenu({u"Tools"_qs, u"Internet Options..."_qs}));
+        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_CONFIRM_CLEAR_HISTORY));
+        QVERIFY(m_user->TypedAddressList().isEmpty());
+        QVERIFY(!CUserSession::StoredEngineSetting(u"TypedURLs/url1"_qs).isValid());
+        // The page's address is still in the address bar.
+        QCOMPARE(m_user->AddressText(), Url(u"/two"_qs));
+
+        // Without a window there is no current page to use.
+        CConfirmDlg::SetNextAnswer(IDYES);
+        QVERIFY(m_user->ChooseMenu({u"File"_qs, u"Close All"_qs, u"Close All"_qs}));
+        QVERIFY(m_user->WaitFor([&] { return m_user->Windows().isEmpty(); }));
+        bool bUseCurrentEnabled = true;
+        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [&](CInternetOptionsDlg &dlg) {
+            bUseCurrentEnabled = dlg.UseCurrentButton()->isEnabled();
+        });
+        QVERIFY(m_user->ChooseMenu({u"Tools"_qs, u"Internet Options..."_qs}));
+        QVERIFY(!bUseCurrentEnabled);
+    }
+};
+
+QUILLBROW_E2E_TEST_MAIN(TestE2EShellServices)
+#include "tst_e2e_shellservices.moc"
