@@ -20,18 +20,6 @@
 
 namespace {
 
-struct SAnswer
-{
-    int nResult;
-    std::function<void(CInternetOptionsDlg &)> fill;
-};
-
-QList<SAnswer> &PendingAnswers()
-{
-    static QList<SAnswer> answers;
-    return answers;
-}
-
 const QString kBlankPage = QStringLiteral("about:blank");
 
 } // namespace
@@ -130,17 +118,8 @@ CInternetOptionsDlg::~CInternetOptionsDlg() = default;
 
 int CInternetOptionsDlg::exec()
 {
-    if (PendingAnswers().isEmpty())
-        return QDialog::exec();
-    const SAnswer answer = PendingAnswers().takeFirst();
-    ensurePolished();
-    if (answer.fill)
-        answer.fill(*this);
-    if (answer.nResult == QDialog::Accepted)
-        accept();
-    else
-        done(answer.nResult);
-    return result();
+    CDialogScript<CInternetOptionsDlg>::ScheduleNext(this, QDialog::Rejected);
+    return QDialog::exec();
 }
 
 void CInternetOptionsDlg::accept()
@@ -171,20 +150,19 @@ QString CInternetOptionsDlg::StatusText() const
     return m_pStatus->text();
 }
 
-void CInternetOptionsDlg::SetNextAnswer(int nResult,
-                                        std::function<void(CInternetOptionsDlg &)> fill)
+void CInternetOptionsDlg::SetNextScript(CDialogScript<CInternetOptionsDlg>::Script script)
 {
-    PendingAnswers().append({nResult, std::move(fill)});
+    CDialogScript<CInternetOptionsDlg>::Add(std::move(script));
 }
 
-bool CInternetOptionsDlg::HasPendingAnswers()
+bool CInternetOptionsDlg::HasPendingScripts()
 {
-    return !PendingAnswers().isEmpty();
+    return CDialogScript<CInternetOptionsDlg>::HasPending();
 }
 
-void CInternetOptionsDlg::ClearNextAnswers()
+void CInternetOptionsDlg::ClearNextScripts()
 {
-    PendingAnswers().clear();
+    CDialogScript<CInternetOptionsDlg>::Clear();
 }
 
 int ShowInternetOptions(QWidget *pParent, const QString &currentAddress)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDialogScript.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -24,13 +26,10 @@ public:
     // Runs modally; QDialog::Accepted when the pages were saved.
     int exec() override;
 
-    // Tests answer the next dialog in advance: fill gets the laid-out dialog and may
-    // type into its fields and click its buttons; then the dialog ends with nResult,
-    // QDialog::Accepted saving the fields as OK does.
-    static void SetNextAnswer(int nResult,
-                              std::function<void(CInternetOptionsDlg &)> fill = nullptr);
-    static bool HasPendingAnswers();
-    static void ClearNextAnswers();
+    // Tests act on the next dialog in advance; see CDialogScript.
+    static void SetNextScript(CDialogScript<CInternetOptionsDlg>::Script script);
+    static bool HasPendingScripts();
+    static void ClearNextScripts();
 
     QLineEdit *HomePageEdit() const { return m_pHomePage; }
     QLineEdit *SearchPageEdit() const { return m_pSearchPage; }

@@ -30,19 +30,20 @@ private slots:
     void cleanup()
     {
         const bool bLeft
-            = CConfirmDlg::HasPendingAnswers() || CInternetOptionsDlg::HasPendingAnswers();
+            = CConfirmDlg::HasPendingAnswers() || CInternetOptionsDlg::HasPendingScripts();
         CConfirmDlg::ClearNextAnswers();
-        CInternetOptionsDlg::ClearNextAnswers();
+        CInternetOptionsDlg::ClearNextScripts();
         QVERIFY2(!bLeft, "an answer was not used");
     }
 
     void okSavesWhatChanged()
     {
         QVERIFY(EngineStore::WriteStartPage(u"http://home.example/"_qs));
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Accepted, [](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([](CInternetOptionsDlg &dlg) {
             QCOMPARE(dlg.HomePageEdit()->text(), u"http://home.example/"_qs);
             QCOMPARE(dlg.SearchPageEdit()->text(), EngineStore::kDefaultSearchPage);
             dlg.UseBlankButton()->click();
+            dlg.OkButton()->click();
         });
         QCOMPARE(ShowInternetOptions(nullptr, u"http://current.example/"_qs),
                  int(QDialog::Accepted));
@@ -53,9 +54,10 @@ private slots:
                                EngineStore::kSearchPageValue, stored),
                  0);
 
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Accepted, [](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([](CInternetOptionsDlg &dlg) {
             dlg.UseCurrentButton()->click();
             dlg.SearchPageEdit()->setText(u"  http://search.example/  "_qs);
+            dlg.OkButton()->click();
         });
         ShowInternetOptions(nullptr, u"http://current.example/"_qs);
         QCOMPARE(EngineStore::ReadStartPage(), u"http://current.example/"_qs);
@@ -64,7 +66,7 @@ private slots:
 
     void cancelSavesNothing()
     {
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([](CInternetOptionsDlg &dlg) {
             dlg.HomePageEdit()->setText(u"http://typed.example/"_qs);
         });
         QCOMPARE(ShowInternetOptions(nullptr), int(QDialog::Rejected));
@@ -84,7 +86,7 @@ private slots:
         QVERIFY(added.wait());
 
         QString status;
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [&](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([&](CInternetOptionsDlg &dlg) {
             CConfirmDlg::SetNextAnswer(IDNO);
             dlg.DeleteCookiesButton()->click();
             status = dlg.StatusText();
@@ -93,7 +95,7 @@ private slots:
         QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_CONFIRM_DELETE_COOKIES));
         QVERIFY(status.isEmpty());
 
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [&](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([&](CInternetOptionsDlg &dlg) {
             CConfirmDlg::SetNextAnswer(IDYES);
             dlg.DeleteCookiesButton()->click();
             status = dlg.StatusText();
@@ -108,7 +110,7 @@ private slots:
     void clearHistoryTakesTheTypedAddresses()
     {
         QCOMPARE(SaveTypedUrls({u"http://a.example/"_qs, u"http://b.example/"_qs}), 0);
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([](CInternetOptionsDlg &dlg) {
             CConfirmDlg::SetNextAnswer(IDNO);
             dlg.ClearHistoryButton()->click();
         });
@@ -116,7 +118,7 @@ private slots:
         QStringList urls;
         QCOMPARE(LoadTypedUrls(urls), 2);
 
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([](CInternetOptionsDlg &dlg) {
             CConfirmDlg::SetNextAnswer(IDYES);
             dlg.ClearHistoryButton()->click();
         });

@@ -277,9 +277,10 @@ QWidget *CUserSession::FocusWidget() const
 void CUserSession::PressKey(int nKey, Qt::KeyboardModifiers modifiers)
 {
     CMainFrame *frame = Frame();
-    if (frame && frame->isVisible() && !frame->isActiveWindow()) {
+    if (frame && frame->isVisible() && !QApplication::activeWindow()) {
         // A closed popup may leave no window active; the user's key goes to the frame,
-        // once the widget that had the focus in it has it again.
+        // once the widget that had the focus in it has it again. A dialog that is
+        // active keeps the key.
         frame->activateWindow();
         if (!QTest::qWaitForWindowActive(frame))
             qWarning("the frame did not become active for a key");

@@ -82,9 +82,9 @@ private slots:
     {
         m_user.reset();
         const bool bQuestionLeft = CConfirmDlg::HasPendingAnswers();
-        const bool bDialogLeft = CInternetOptionsDlg::HasPendingAnswers();
+        const bool bDialogLeft = CInternetOptionsDlg::HasPendingScripts();
         CConfirmDlg::ClearNextAnswers();
-        CInternetOptionsDlg::ClearNextAnswers();
+        CInternetOptionsDlg::ClearNextScripts();
         QVERIFY2(!bQuestionLeft, "a question was not asked");
         QVERIFY2(!bDialogLeft, "the Internet Options did not open");
     }
@@ -215,9 +215,10 @@ private slots:
     void internetOptionsHomePageIsReadAgain()
     {
         bool bUseCurrentEnabled = false;
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Accepted, [&](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([&](CInternetOptionsDlg &dlg) {
             bUseCurrentEnabled = dlg.UseCurrentButton()->isEnabled();
             dlg.UseCurrentButton()->click();
+            dlg.OkButton()->click();
         });
         QVERIFY(m_user->ChooseMenu({u"Tools"_qs, u"Internet Options..."_qs}));
         QVERIFY(bUseCurrentEnabled);
@@ -229,9 +230,8 @@ private slots:
         QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
 
         // Cancelled: the page typed stays unsaved.
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [&](CInternetOptionsDlg &dlg) {
-            dlg.HomePageEdit()->setText(Url(u"/two"_qs));
-        });
+        CInternetOptionsDlg::SetNextScript(
+            [&](CInternetOptionsDlg &dlg) { dlg.HomePageEdit()->setText(Url(u"/two"_qs)); });
         QVERIFY(m_user->ChooseMenu({u"Tools"_qs, u"Internet Options..."_qs}));
         QCOMPARE(CUserSession::StoredEngineSetting(u"Main/Start Page"_qs).toString(),
                  Url(u"/one"_qs));
@@ -244,7 +244,7 @@ private slots:
         QCOMPARE(m_user->TypedAddressList(), QStringList {Url(u"/two"_qs)});
 
         // The buttons act at once, whatever ends the dialog.
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([](CInternetOptionsDlg &dlg) {
             CConfirmDlg::SetNextAnswer(IDYES);
             dlg.ClearHistoryButton()->click();
         });
@@ -260,7 +260,7 @@ private slots:
         QVERIFY(m_user->ChooseMenu({u"File"_qs, u"Close All"_qs, u"Close All"_qs}));
         QVERIFY(m_user->WaitFor([&] { return m_user->Windows().isEmpty(); }));
         bool bUseCurrentEnabled = true;
-        CInternetOptionsDlg::SetNextAnswer(QDialog::Rejected, [&](CInternetOptionsDlg &dlg) {
+        CInternetOptionsDlg::SetNextScript([&](CInternetOptionsDlg &dlg) {
             bUseCurrentEnabled = dlg.UseCurrentButton()->isEnabled();
         });
         QVERIFY(m_user->ChooseMenu({u"Tools"_qs, u"Internet Options..."_qs}));
