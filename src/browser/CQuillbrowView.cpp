@@ -133,7 +133,6 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     m_pOfflineNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pOfflineNotice->setMargin(24);
     m_pOfflineNotice->setTextFormat(Qt::RichText);
-    m_pOfflineNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_pOfflineNotice->setStyleSheet(QStringLiteral("background: white; color: black;"));
     m_pOfflineNotice->hide();
     layout->addWidget(m_pOfflineNotice, 1);

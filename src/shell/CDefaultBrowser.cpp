@@ -162,9 +162,13 @@ QString BuildOpenCommand(const QString &programPath)
 
 bool IsDefaultBrowser(const QString &programPath)
 {
-    // The whole lookup, as the desktop itself does it: a desktop-specific or a system
-    // file may name another browser whatever the user's own mimeapps.list says.
-    if (DesktopApps::DefaultApplicationFor(ClaimedMimeTypes().constFirst()) != kDesktopId)
+    // Every mimeapps.list in the desktop's order: a desktop-specific or a system file
+    // may name another browser whatever the user's own file says. Only a named default
+    // counts: without one, which of the browsers that claim the type opens a page is up
+    // to each desktop, so the program offers to become the default.
+    if (DesktopApps::DefaultApplicationFor(ClaimedMimeTypes().constFirst(),
+                                           DesktopApps::ELookup::DefaultOnly)
+        != kDesktopId)
         return false;
     const auto entry = DesktopApps::FindDesktopEntry(kDesktopId);
     return entry

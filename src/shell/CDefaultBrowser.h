@@ -17,9 +17,9 @@ QStringList ClaimedMimeTypes();
 // An empty path means the running program's.
 QString BuildOpenCommand(const QString &programPath = QString());
 
-// True when the desktop's default application for text/html, found by the whole
-// mimeapps.list lookup (DesktopApps::DefaultApplicationFor), is quillbrow.desktop and
-// that entry's Exec equals BuildOpenCommand(), ignoring case.
+// True when the default application that the desktop's mimeapps.list files name for
+// text/html (DesktopApps::DefaultApplicationFor, defaults only) is quillbrow.desktop
+// and that entry's Exec equals BuildOpenCommand(), ignoring case.
 bool IsDefaultBrowser(const QString &programPath = QString());
 
 // Writes the desktop file and the five defaults, keeping every other line of the

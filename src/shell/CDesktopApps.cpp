@@ -549,7 +549,7 @@ bool IsInstalled(const CDesktopEntry &entry)
     return entry.tryExec.isEmpty() || isExecutable(entry.tryExec);
 }
 
-QString DefaultApplicationFor(const QString &mimeType)
+QString DefaultApplicationFor(const QString &mimeType, ELookup lookup)
 {
     const QString type = mimeType.trimmed().toLower();
     if (type.isEmpty())
@@ -570,6 +570,8 @@ QString DefaultApplicationFor(const QString &mimeType)
         }
     }
 
+    if (lookup == ELookup::DefaultOnly)
+        return {};
     // No default anywhere: the most preferred associated application. A removal counts
     // for the files after the one that makes it.
     QSet<QString> removed;

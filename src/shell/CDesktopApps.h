@@ -43,12 +43,21 @@ QStringList MimeAppsFiles();
 // XDG_DATA_DIRS/applications. A relative path in a variable is ignored.
 QStringList ApplicationDirs();
 
+enum class ELookup {
+    // What opens the type: the default, else the most preferred associated application.
+    DefaultOrAssociated,
+    // Only an application a mimeapps.list names as the default.
+    DefaultOnly,
+};
+
 // The desktop id of the default application for a MIME type ("text/html",
 // "x-scheme-handler/mailto"), empty when there is none. The first mimeapps.list whose
-// [Default Applications] names an installed application decides; without one, the
-// first installed application associated with the type (added associations, then the
-// entries' own MimeType) that no more important file removed.
-QString DefaultApplicationFor(const QString &mimeType);
+// [Default Applications] names an installed application decides; without one, and
+// unless lookup is DefaultOnly, the first installed application associated with the
+// type (added associations, then the entries' own MimeType) that no more important
+// file removed.
+QString DefaultApplicationFor(const QString &mimeType,
+                              ELookup lookup = ELookup::DefaultOrAssociated);
 
 // The entry of a desktop id, found in the first applications folder that holds it (a
 // dash in the id may stand for a subfolder). Nothing when there is none, when it cannot

@@ -93,6 +93,9 @@ private slots:
                           "[Desktop Action new-window]\nExec=/opt/quill/quillbrow %u\n")
             << false;
         QTest::newRow("desktop file removed") << own << QByteArray() << QByteArray("-") << false;
+        QTest::newRow("no default named, though it claims the type")
+            << own << QByteArray("[Added Associations]\ntext/html=quillbrow.desktop;\n")
+            << QByteArray() << false;
     }
     void checkLooksAtHtmlAndExecOnly()
     {
