@@ -302,6 +302,10 @@ void CUserSession::RunQueuedCommands()
     QEventLoop loop;
     QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     loop.exec();
+    // A click from QTest already ran the command while it flushed the events, outside
+    // any loop; windows closed there would wait for a loop at that level, which a test
+    // running nested loops never returns to. The program's own loop deletes them at once.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void CUserSession::TypeAddress(const QString &text)
