@@ -89,6 +89,7 @@ const QList<CMenuDef> &MainMenuBar()
         Popup(TR("&Tools"),
               {Item(ID_TOOLS_MAIL, TR("&Mail...")), Item(ID_TOOLS_NEWS, TR("&News...")),
                Item(ID_TOOLS_SYNCHRONIZE, TR("&Synchronize...")), kSeparator,
+               Item(ID_TOOLS_DOWNLOADS, TR("&Downloads...")), kSeparator,
                Item(ID_TOOLS_OPTIONS, TR("Quillbrow &Options...")),
                Item(ID_TOOLS_INTERNET_OPTIONS, TR("&Internet Options..."))},
               QStringLiteral("ToolsMenu")),
@@ -160,6 +161,7 @@ QKeySequence CommandKeys(int nID)
         {ID_GO_HOME, QKeySequence(Qt::ALT | Qt::Key_Home)},
         {ID_WINDOW_PREVIOUS, QKeySequence(Qt::Key_F9)},
         {ID_WINDOW_NEXT, QKeySequence(Qt::Key_F10)},
+        {ID_TOOLS_DOWNLOADS, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y)},
     };
     return keys.value(nID);
 }

@@ -165,6 +165,13 @@ constexpr SStringEntry kStringTable[] = {
     {IDS_EXPORT_DONE,
      QT_TRANSLATE_NOOP("Quillbrow", "Your favorites have been exported to \"%filename%\".")},
 
+    {IDS_DOWNLOAD_FILE_MISSING,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "\"%filename%\" cannot be found. It may have been moved or deleted.")},
+    {IDS_DOWNLOAD_CANNOT_OPEN,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow cannot open \"%filename%\". No program is set up to open it.")},
+
     {IDS_APP_TITLE, QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow")},
     {IDS_IDLE_MESSAGE, QT_TRANSLATE_NOOP("Quillbrow", "Ready")},
 
@@ -233,6 +240,9 @@ constexpr SStringEntry kStringTable[] = {
     {ID_TOOLS_NEWS, QT_TRANSLATE_NOOP("Quillbrow", "Open your news application\nNews")},
     {ID_TOOLS_SYNCHRONIZE,
      QT_TRANSLATE_NOOP("Quillbrow", "Update all offline contents\nSynchronize")},
+    {ID_TOOLS_DOWNLOADS,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Show the files you downloaded and those still coming\nDownloads")},
     {ID_TOOLS_OPTIONS, QT_TRANSLATE_NOOP("Quillbrow", "Change Quillbrow Settings")},
     {ID_TOOLS_INTERNET_OPTIONS, QT_TRANSLATE_NOOP("Quillbrow", "Change Internet Settings")},
     {ID_WINDOW_CASCADE,

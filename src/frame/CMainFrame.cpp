@@ -11,6 +11,7 @@
 #include "CConfirmDlg.h"
 #include "CDownloadManager.h"
 #include "CFavoritesMenu.h"
+#include "CDownloadsWindow.h"
 #include "CFramePlacement.h"
 #include "CMainReBar.h"
 #include "CMainToolBar.h"
@@ -101,12 +102,7 @@ CMainFrame::CMainFrame(CSettings &settings, QWidget *parent)
     , m_pCommands(new CCommandManager(this, [this] { return CommandRoute(); }))
     , m_engineFactory([this] {
         auto engine = std::make_unique<CWebEngine>();
-        // Downloads report to the status bar of the frame that exists now.
-        QPointer<CMainFrame> frame(this);
-        CDownloadManager::Instance()->SetStatusCallback([frame](const QString &text) {
-            if (frame)
-                frame->SetStatusText(text);
-        });
+        Downloads();
         return engine;
     })
 {
@@ -291,6 +287,7 @@ void CMainFrame::BuildCommandMap()
     OnCommandId(ID_TOOLS_OPTIONS, [this] { OnOptions(); });
 
     OnCommandId(ID_VIEW_FULL_SCREEN, [this] { OnFullScreen(); });
+    OnCommandId(ID_TOOLS_DOWNLOADS, [this] { OnShowDownloads(); });
     OnUpdateId(ID_VIEW_FULL_SCREEN, [this](CCmdUI *ui) { ui->SetCheck(m_bFullScreen); });
 
     // Refresh, Home and Search are the view's; the frame decides when they are enabled.
@@ -370,6 +367,32 @@ CMainFrame::~CMainFrame()
     const auto windows = m_pMdiArea->findChildren<CChildFrame *>();
     for (CChildFrame *window : windows)
         delete window;
+    if (m_bDownloadsBegun)
+        CDownloadManager::Instance()->EndSession();
+}
+
+CDownloadManager *CMainFrame::Downloads()
+{
+    // The engine starts with the first window or the Downloads window, whichever
+    // comes first; this run's list and status lines begin with it.
+    CDownloadManager *pManager = CDownloadManager::Instance();
+    if (!std::exchange(m_bDownloadsBegun, true)) {
+        QPointer<CMainFrame> frame(this);
+        pManager->BeginSession([frame](const QString &text) {
+            if (frame)
+                frame->SetStatusText(text);
+        });
+    }
+    return pManager;
+}
+
+void CMainFrame::OnShowDownloads()
+{
+    if (!m_pDownloadsWindow)
+        m_pDownloadsWindow = new CDownloadsWindow(Downloads(), this);
+    m_pDownloadsWindow->show();
+    m_pDownloadsWindow->raise();
+    m_pDownloadsWindow->activateWindow();
 }
 
 void CMainFrame::SetAppTarget(CCmdTarget *pApp)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CCmdTarget.h"
+#include "CDownloadsWindow.h"
 #include "CEngineInfo.h"
 #include "CHelpFile.h"
 #include "IBrowserHost.h"
@@ -18,6 +19,7 @@ class CAddressBar;
 class CAnimation;
 class CCommandManager;
 class CFavoritesMenu;
+class CDownloadManager;
 class CMainReBar;
 class CMainToolBar;
 class CSettings;
@@ -88,6 +90,8 @@ public:
     QMenu *TabMenu() const { return m_pTabMenu; }
     CFavoritesMenu *Favorites() const { return m_pFavorites; }
     bool IsFullScreen() const { return m_bFullScreen; }
+    // The Downloads window, null until the user first opened it.
+    CDownloadsWindow *DownloadsWindow() const { return m_pDownloadsWindow; }
     // Closing without the exit question, for an end the user did not ask for.
     void SetAskBeforeClose(bool bAsk) { m_bAskBeforeClose = bAsk; }
 
@@ -187,6 +191,8 @@ private:
     void SettleCookies();
     void SaveBarState();
     void OnThemeChange();
+    CDownloadManager *Downloads();
+    void OnShowDownloads();
 
     CSettings &m_settings;
     QMdiArea *m_pMdiArea;
@@ -206,6 +212,8 @@ private:
     mutable std::unique_ptr<CEngineInfo> m_pOwnEngineInfo;
     CHelpFile m_helpFile;
     QPointer<QMdiSubWindow> m_pActiveChild;
+    QPointer<CDownloadsWindow> m_pDownloadsWindow;
+    bool m_bDownloadsBegun = false;
     QString m_strLastAddress;
     bool m_bLastAddressFrozen = false;
     bool m_bFullScreen = false;

@@ -1,5 +1,6 @@
 #include "CConfirmDlg.h"
 #include "CDownloadManager.h"
+#include "CFileDialog.h"
 #include "CTestServer.h"
 #include "CWebEngine.h"
 #include "CWebPage.h"
@@ -288,7 +289,7 @@ void tst_CWebEngine::downloadSavedWhereAsked()
     CDownloadManager::Instance()->SetStatusCallback(
         [&messages](const QString &text) { messages << text; });
     const QString path = m_currentDir.filePath(u"saved.bin"_s);
-    CDownloadManager::SetNextFileName(path);
+    CFileDialog::SetNextAnswer(path);
     CWindow window;
     const QString a = Url(u"/a"_s);
     QVERIFY(window.Load(a));

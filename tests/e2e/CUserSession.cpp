@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStatusBar>
@@ -33,6 +34,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWindow>
+#include <QWebEngineView>
 
 namespace {
 QString StripMnemonic(QString text)
@@ -386,6 +388,46 @@ QMenu *CUserSession::RightClickCaption()
     return menu;
 }
 
+bool CUserSession::ClickInPage(const QString &selector, Qt::MouseButton button)
+{
+    CQuillbrowView *view = ActiveWindow();
+    auto *engine = view ? dynamic_cast<CWebEngine *>(view->Engine()) : nullptr;
+    if (!engine)
+        return false;
+    // Where the element is on screen, in the page's own pixels: the page is shown
+    // unzoomed, so they are the widget's.
+    const QVariant rect = RunInPage(
+        view,
+        QStringLiteral("(function() { const e = document.querySelector('%1');"
+                       " if (!e) return null; e.scrollIntoView({block: 'center'});"
+                       " const r = e.getBoundingClientRect();"
+                       " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+            .arg(selector));
+    const QVariantList point = rect.toList();
+    QWidget *target = engine->View()->focusProxy();
+    if (point.size() != 2 || !target)
+        return false;
+    QTest::mouseClick(target, button, {},
+                      QPoint(qRound(point.at(0).toDouble()), qRound(point.at(1).toDouble())));
+    return true;
+}
+
+QMenu *CUserSession::RightClickInPage(const QString &selector)
+{
+    if (!ClickInPage(selector, Qt::RightButton))
+        return nullptr;
+    QMenu *menu = nullptr;
+    WaitFor(
+        [&menu] {
+            menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            return menu && menu->isVisible();
+        },
+        10000);
+    if (menu)
+        m_openMenus << menu;
+    return menu;
+}
+
 bool CUserSession::ChoosePopupItem(QMenu *pMenu, const QString &text)
 {
     QAction *item = pMenu ? FindItem(pMenu->actions(), text) : nullptr;
@@ -421,6 +463,32 @@ bool CUserSession::DropUrls(const QList<QUrl> &urls)
     QDropEvent drop(pos, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(frame->windowHandle(), &drop);
     return drop.isAccepted();
+}
+
+QWidget *CUserSession::FindWindow(const QString &objectName)
+{
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->isVisible() && window->objectName() == objectName)
+            return window;
+    }
+    return nullptr;
+}
+
+bool CUserSession::ClickButton(QWidget *pWindow, const QString &text)
+{
+    if (!pWindow)
+        return false;
+    QPushButton *button = nullptr;
+    const auto buttons = pWindow->findChildren<QPushButton *>();
+    for (QPushButton *candidate : buttons) {
+        if (candidate->isVisible() && StripMnemonic(candidate->text()) == text)
+            button = candidate;
+    }
+    if (!button || !WaitFor([button] { return button->isEnabled(); }, 10000))
+        return false;
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
 }
 
 QString CUserSession::Caption() const

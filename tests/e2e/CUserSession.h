@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EngineTestUtil.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -100,6 +102,15 @@ public:
     // Drags urls (files, or a link's address) from another program and drops them on
     // the frame, over its status bar. False when the frame refused the drag.
     bool DropUrls(const QList<QUrl> &urls);
+    // Clicks the middle of the first element of the active window's page that matches
+    // the CSS selector, as a mouse would. False when the page has no such element.
+    bool ClickInPage(const QString &selector, Qt::MouseButton button = Qt::LeftButton);
+    // Right-clicks the element and returns the context menu the page opened.
+    QMenu *RightClickInPage(const QString &selector);
+    // The visible top-level window with this object name, null when none is shown.
+    static QWidget *FindWindow(const QString &objectName);
+    // Clicks the push button of window with this text (without '&') once it is enabled.
+    static bool ClickButton(QWidget *pWindow, const QString &text);
 
     QString Caption() const;
     QStringList Tabs() const;
