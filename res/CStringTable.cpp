@@ -171,6 +171,21 @@ constexpr SStringEntry kStringTable[] = {
     {IDS_DOWNLOAD_CANNOT_OPEN,
      QT_TRANSLATE_NOOP("Quillbrow",
                        "Quillbrow cannot open \"%filename%\". No program is set up to open it.")},
+    {IDS_SIGN_IN_SITE,
+     QT_TRANSLATE_NOOP("Quillbrow", "The site %address% asks for a user name and password.")},
+    {IDS_SIGN_IN_PROXY,
+     QT_TRANSLATE_NOOP("Quillbrow", "The proxy %address% asks for a user name and password.")},
+    {IDS_SIGN_IN_SITE_REALM, QT_TRANSLATE_NOOP("Quillbrow", "The site says: \"%realm%\"")},
+    {IDS_SIGN_IN_PROXY_REALM, QT_TRANSLATE_NOOP("Quillbrow", "The proxy says: \"%realm%\"")},
+    {IDS_SIGN_IN_RETRY,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "The user name or password was not accepted. Please try again.")},
+    {IDS_SIGN_IN_CAPTION, QT_TRANSLATE_NOOP("Quillbrow", "Sign In")},
+    {IDS_CONFIRM_LEAVE_ON_CLOSE,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "The web page you are closing asks you to confirm that you want to leave "
+                       "it. Changes you made on it may not be saved.\n\nDo you want to close "
+                       "this window?")},
 
     {IDS_APP_TITLE, QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow")},
     {IDS_IDLE_MESSAGE, QT_TRANSLATE_NOOP("Quillbrow", "Ready")},

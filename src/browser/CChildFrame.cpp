@@ -83,11 +83,12 @@ void CChildFrame::DestroyWindow()
 
 void CChildFrame::closeEvent(QCloseEvent *event)
 {
-    // A close from the window's own close box goes through the document first, which
-    // picks the next active window and then comes back here through DestroyWindow.
+    // A close from the window's own close box asks the page, then goes through the
+    // document, which picks the next active window and comes back here through
+    // DestroyWindow.
     if (!m_bDestroying) {
         m_bInCloseEvent = true;
-        m_pDoc->OnCloseDocument();
+        m_pView->RequestClose();
         m_bInCloseEvent = false;
         if (!m_bDestroying) {
             event->ignore();

@@ -11,9 +11,10 @@ CQuillbrowDoc::CQuillbrowDoc(IBrowserHost *pHost, QObject *parent)
     : QObject(parent)
     , m_pHost(pHost)
 {
-    // File Close closes the document, and with it its window.
+    // File Close closes the document, and with it its window, once its page agrees.
     OnCommandId(ID_FILE_CLOSE, [this] {
-        QMetaObject::invokeMethod(this, &CQuillbrowDoc::OnCloseDocument, Qt::QueuedConnection);
+        if (CQuillbrowView *view = GetFirstView())
+            view->RequestClose();
     });
 }
 

@@ -54,6 +54,7 @@ bool IsBlank(const QString &url)
 
 constexpr int kRefusedPopupGraceMs = 1000;
 constexpr int kPopupClosedMessageMs = 5000;
+constexpr qsizetype kMaxNoticeMessage = 300;
 
 QString ProgressTitle(const QString &name, int nProgress)
 {
@@ -115,6 +116,7 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     , m_pCrashNotice(new QLabel(this))
     , m_pFindBar(new CFindBar(m_engine.get(), this))
     , m_pOfflineNotice(new QLabel(this))
+    , m_pPageNotice(new QLabel(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -128,6 +130,13 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
         QStringLiteral("background: #fff4c2; color: black; border-bottom: 1px solid #c9b458;"));
     m_pCrashNotice->hide();
     layout->addWidget(m_pCrashNotice);
+    m_pPageNotice->setObjectName(QStringLiteral("PageNotice"));
+    m_pPageNotice->setTextFormat(Qt::PlainText);
+    m_pPageNotice->setWordWrap(true);
+    m_pPageNotice->setMargin(8);
+    m_pPageNotice->setStyleSheet(m_pCrashNotice->styleSheet());
+    m_pPageNotice->hide();
+    layout->addWidget(m_pPageNotice);
     m_pOfflineNotice->setObjectName(QStringLiteral("OfflineNotice"));
     m_pOfflineNotice->setWordWrap(true);
     m_pOfflineNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -428,6 +437,28 @@ void CQuillbrowView::OnWindowClosing(bool, bool &bCancel)
     m_pHost->PostCloseActiveWindow();
 }
 
+void CQuillbrowView::RequestClose()
+{
+    if (m_nPopupState != PopupNone) {
+        if (m_pDoc)
+            m_pDoc->OnCloseDocument();
+        return;
+    }
+    m_engine->RequestClose();
+}
+
+void CQuillbrowView::OnCloseConfirmed()
+{
+    if (m_pDoc)
+        QMetaObject::invokeMethod(m_pDoc, &CQuillbrowDoc::OnCloseDocument, Qt::QueuedConnection);
+}
+
+bool CQuillbrowView::IsWindowActive() const
+{
+    const CChildFrame *frame = GetParentFrame();
+    return IsActiveView() && frame && frame->isVisible();
+}
+
 void CQuillbrowView::OnRendererCrashed()
 {
     m_bBusy = false;
@@ -470,11 +501,32 @@ bool CQuillbrowView::IsShowingOfflineNotice() const
 void CQuillbrowView::HideNotices()
 {
     m_pCrashNotice->hide();
+    m_pPageNotice->hide();
     if (m_pOfflineNotice->isHidden())
         return;
     m_pOfflineNotice->hide();
     if (QWidget *w = m_engine->Widget())
         w->show();
+}
+
+void CQuillbrowView::OnDialogInBackground(EPageDialog kind, const QString &strMessage)
+{
+    // A page's text, however long, must not push the page off the window.
+    const QString message = strMessage.size() > kMaxNoticeMessage
+        ? strMessage.left(kMaxNoticeMessage - 3) + QLatin1String("...")
+        : strMessage;
+    m_pPageNotice->setText(
+        kind == EPageDialog::Alert
+            ? tr("While this window was in the background, its page said: %1").arg(message)
+            : tr("While this window was in the background, its page asked: "
+                 "%1 (answered Cancel)")
+                  .arg(message));
+    m_pPageNotice->show();
+}
+
+QString CQuillbrowView::PageNotice() const
+{
+    return m_pPageNotice->isHidden() ? QString() : m_pPageNotice->text();
 }
 
 void CQuillbrowView::OnActivateView(bool bActivate)
@@ -530,8 +582,7 @@ void CQuillbrowView::ActivateFrame(int nShowCmd)
 
 void CQuillbrowView::CloseWindow()
 {
-    if (m_pDoc)
-        m_pDoc->OnCloseDocument();
+    RequestClose();
 }
 
 void CQuillbrowView::GoBack()

@@ -39,6 +39,9 @@ public:
     bool IsActiveView() const;
 
     void Navigate2(const QString &strURL);
+    // Closes the window as the user asked: the page may first ask whether to leave
+    // it, and the window goes once it agrees. A window never shown closes at once.
+    void RequestClose();
     QString GetLocationURL() const;
     QString GetLocationName() const;
 
@@ -65,6 +68,9 @@ public:
     void OnWindowClosing(bool bIsChildWindow, bool &bCancel) override;
     void OnRendererCrashed() override;
     void OnOfflineBlocked(const QString &strURL) override;
+    void OnCloseConfirmed() override;
+    bool IsWindowActive() const override;
+    void OnDialogInBackground(EPageDialog kind, const QString &strMessage) override;
 
     // IBarWindow
     bool IsBusy() const override { return m_bBusy; }
@@ -83,6 +89,9 @@ public:
     // The text shown instead of a page that was not loaded because the engine works
     // offline; hidden otherwise.
     bool IsShowingOfflineNotice() const;
+    // What the page said in a dialog it could not show from the background, shown over
+    // the page until it navigates; empty when there is none.
+    QString PageNotice() const;
 
     // Cut, copy and paste as the frame hands them on (ids 57635, 57634, 57637): on the
     // find bar's text while it has the focus, else on the page.
@@ -125,5 +134,6 @@ private:
     QLabel *m_pCrashNotice;
     CFindBar *m_pFindBar;
     QLabel *m_pOfflineNotice;
+    QLabel *m_pPageNotice;
     bool m_bCloseQueued = false;
 };

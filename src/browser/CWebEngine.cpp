@@ -2,11 +2,13 @@
 
 #include "CDownloadManager.h"
 #include "CEngineStore.h"
+#include "CFullScreenWindow.h"
 #include "COfflineInterceptor.h"
 #include "COfflineState.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
 #include "CWebPage.h"
+#include "CWebView.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -18,10 +20,12 @@
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFindTextResult>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include <cmath>
@@ -94,6 +98,7 @@ QWebEngineProfile *CWebEngine::Profile()
                           + QStringLiteral("/Tarvo/Quillbrow"));
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    profile->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
     new CDownloadManager(profile);
     profile->setUrlRequestInterceptor(new COfflineInterceptor(profile));
     qAddPostRoutine(DeleteSharedProfile);
@@ -102,7 +107,7 @@ QWebEngineProfile *CWebEngine::Profile()
 
 CWebEngine::CWebEngine(QObject *parent)
     : QObject(parent)
-    , m_pView(new QWebEngineView)
+    , m_pView(new CWebView)
     , m_pPage(new CWebPage(this, Profile()))
 {
     m_pView->setPage(m_pPage);
@@ -115,6 +120,8 @@ CWebEngine::CWebEngine(QObject *parent)
     connect(m_pPage, &QWebEnginePage::linkHovered, this, &CWebEngine::OnLinkHovered);
     connect(m_pPage, &QWebEnginePage::windowCloseRequested, this,
             &CWebEngine::OnWindowCloseRequested);
+    connect(m_pPage, &QWebEnginePage::fullScreenRequested, this,
+            &CWebEngine::OnFullScreenRequested);
     // The page changes its actions from inside Chromium's commit and reports a dead
     // renderer from inside Chromium's bookkeeping; a sink that navigates or closes
     // the window in reply must not run there.
@@ -136,6 +143,7 @@ CWebEngine::CWebEngine(QObject *parent)
 CWebEngine::~CWebEngine()
 {
     m_pSink = nullptr;
+    m_pFullScreen.reset();
     if (m_printDone && m_pView) {
         // Qt WebEngine crashes when a page goes, or is stopped, while it prints, and the
         // caller waiting for the print is going with this engine: the page and its view
@@ -422,6 +430,31 @@ void CWebEngine::PrintToPdf(const QString &strPath, const QPageLayout &layout,
         m_pPage->printToPdf(strPath, layout, ranges);
 }
 
+void CWebEngine::RequestClose()
+{
+    // A page whose renderer is gone has nothing to ask.
+    if (m_bRendererGone) {
+        if (m_pSink)
+            m_pSink->OnCloseConfirmed();
+        return;
+    }
+    if (m_bCloseRequested)
+        return;
+    m_bCloseRequested = true;
+    m_pPage->triggerAction(QWebEnginePage::RequestClose);
+}
+
+bool CWebEngine::IsWindowActive() const
+{
+    return !m_pSink || m_pSink->IsWindowActive();
+}
+
+void CWebEngine::OnDialogInBackground(IEngineEvents::EPageDialog kind, const QString &strMessage)
+{
+    if (m_pSink)
+        m_pSink->OnDialogInBackground(kind, strMessage);
+}
+
 CWebEngine::SHistoryMark CWebEngine::Mark() const
 {
     const QWebEngineHistory *history = m_pPage->history();
@@ -514,6 +547,7 @@ void CWebEngine::OnLoadBegin(const QUrl &url)
             m_pPage->triggerAction(QWebEnginePage::Stop);
     }
     m_bBusy = true;
+    m_bRendererGone = false;
     if (m_pSink)
         m_pSink->OnDownloadBegin();
 }
@@ -575,6 +609,12 @@ void CWebEngine::OnNavigationActionsChanged()
 
 void CWebEngine::OnWindowCloseRequested()
 {
+    if (m_bCloseRequested) {
+        m_bCloseRequested = false;
+        if (m_pSink)
+            m_pSink->OnCloseConfirmed();
+        return;
+    }
     // The sink closes the window itself when it agrees; the engine has nothing to undo
     // when it does not.
     bool bCancel = false;
@@ -582,10 +622,28 @@ void CWebEngine::OnWindowCloseRequested()
         m_pSink->OnWindowClosing(m_bOpenedByPage, bCancel);
 }
 
+void CWebEngine::OnFullScreenRequested(QWebEngineFullScreenRequest request)
+{
+    if (request.toggleOn() == IsFullScreen()) {
+        request.accept();
+        return;
+    }
+    request.accept();
+    if (request.toggleOn())
+        m_pFullScreen = std::make_unique<CFullScreenWindow>(m_pView);
+    else
+        m_pFullScreen.reset();
+}
+
 void CWebEngine::OnRendererCrashed()
 {
-    // A load the renderer took with it may never report its end.
+    // A load the renderer took with it may never report its end, nor a close request
+    // its answer.
     m_bBusy = false;
+    m_bRendererGone = true;
+    m_pFullScreen.reset();
+    if (std::exchange(m_bCloseRequested, false) && m_pSink)
+        m_pSink->OnCloseConfirmed();
     if (m_pSink)
         m_pSink->OnRendererCrashed();
 }

@@ -8,6 +8,10 @@
 #include <QPointer>
 #include <QUrl>
 
+#include <memory>
+
+class CFullScreenWindow;
+class QWebEngineFullScreenRequest;
 class QWebEngineLoadingInfo;
 class QWebEnginePage;
 class QWebEngineProfile;
@@ -82,11 +86,16 @@ public:
 
     // The zoom factor of each text size level, smallest first.
     static const QList<qreal> &TextSizeFactors();
+    void RequestClose() override;
 
     QWebEngineView *View() const;
     CWebPage *Page() const;
     // True for an engine whose page a page opened (window.open, a link's target).
     bool IsOpenedByPage() const { return m_bOpenedByPage; }
+    // The page fills the screen at its own request.
+    bool IsFullScreen() const { return m_pFullScreen != nullptr; }
+    // A close asked for with RequestClose that the page has not answered yet.
+    bool IsCloseRequested() const { return m_bCloseRequested; }
 
 private:
     friend class CWebPage;
@@ -106,6 +115,9 @@ private:
     // Called by CWebPage.
     bool OnNavigationRequest(const QUrl &url);
     QWebEnginePage *OnCreateWindow();
+    bool IsWindowActive() const;
+    void OnDialogInBackground(IEngineEvents::EPageDialog kind, const QString &strMessage);
+    void OnCloseRefused() { m_bCloseRequested = false; }
 
     void OnLoadingChanged(const QWebEngineLoadingInfo &info);
     void OnLoadBegin(const QUrl &url);
@@ -119,6 +131,7 @@ private:
     void OnRendererCrashed();
     bool BeginPrint(DoneCallback &done);
     void EndPrint(bool bSuccess);
+    void OnFullScreenRequested(QWebEngineFullScreenRequest request);
 
     QPointer<QWebEngineView> m_pView;
     CWebPage *m_pPage;
@@ -139,4 +152,7 @@ private:
     // The caller waiting for the print that runs, if any.
     DoneCallback m_printDone;
     bool m_bSaving = false;
+    bool m_bCloseRequested = false;
+    bool m_bRendererGone = false;
+    std::unique_ptr<CFullScreenWindow> m_pFullScreen;
 };

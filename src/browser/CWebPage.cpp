@@ -1,25 +1,29 @@
 #include "CWebPage.h"
 
 #include "CConfirmDlg.h"
+#include "CPromptDlg.h"
+#include "CSignInDlg.h"
+#include "CStringIds.h"
+#include "CStringTable.h"
 #include "CWebEngine.h"
 
-#include <QInputDialog>
+#include <QAuthenticator>
+#include <QHash>
 #include <QWebEngineView>
-
-#include <optional>
 
 namespace {
 
-struct SPromptAnswer
+struct SSignIn
 {
-    QString strText;
-    bool bAccepted;
+    QString strUser;
+    bool bAnswered = false;
 };
 
-std::optional<SPromptAnswer> &NextPromptAnswer()
+// Per site (or proxy) and realm; user names only, never a password.
+QHash<QString, SSignIn> &SignIns()
 {
-    static std::optional<SPromptAnswer> answer;
-    return answer;
+    static QHash<QString, SSignIn> signIns;
+    return signIns;
 }
 
 } // namespace
@@ -27,24 +31,25 @@ std::optional<SPromptAnswer> &NextPromptAnswer()
 CWebPage::CWebPage(CWebEngine *pEngine, QWebEngineProfile *pProfile)
     : QWebEnginePage(pProfile, pEngine)
     , m_pEngine(pEngine)
-{ }
+{
+    connect(this, &QWebEnginePage::authenticationRequired, this,
+            [this](const QUrl &url, QAuthenticator *pAuthenticator) {
+                OnSignInRequired(url, pAuthenticator, QString());
+            });
+    connect(this, &QWebEnginePage::proxyAuthenticationRequired, this, &CWebPage::OnSignInRequired);
+}
 
 CWebPage::~CWebPage() = default;
 
-void CWebPage::SetNextPromptAnswer(const QString &strText, bool bAccepted)
+void CWebPage::ForgetSignIns()
 {
-    NextPromptAnswer() = SPromptAnswer {strText, bAccepted};
-}
-
-void CWebPage::ClearNextPromptAnswer()
-{
-    NextPromptAnswer().reset();
+    SignIns().clear();
 }
 
 bool CWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    // Frames are part of the page, and a redirect continues the navigation already
-    // announced.
+    // A detached page goes nowhere. Frames are part of the page, and a redirect
+    // continues the navigation already announced.
     if (!m_pEngine)
         return false;
     if (!isMainFrame || type == NavigationTypeRedirect)
@@ -59,48 +64,88 @@ QWebEnginePage *CWebPage::createWindow(WebWindowType)
 
 QWidget *CWebPage::DialogParent() const
 {
-    return m_pEngine->View();
+    return m_pEngine ? m_pEngine->View() : nullptr;
 }
 
-void CWebPage::javaScriptAlert(const QUrl &securityOrigin, const QString &msg)
+QString CWebPage::DialogCaption() const
+{
+    return url().toDisplayString(QUrl::RemoveUserInfo);
+}
+
+bool CWebPage::MayShowDialog(IEngineEvents::EPageDialog kind, const QString &strMessage)
 {
     if (!m_pEngine)
+        return false;
+    if (m_pEngine->IsWindowActive())
+        return true;
+    m_pEngine->OnDialogInBackground(kind, strMessage);
+    return false;
+}
+
+void CWebPage::javaScriptAlert(const QUrl &, const QString &msg)
+{
+    if (!MayShowDialog(IEngineEvents::EPageDialog::Alert, msg))
         return;
-    CConfirmDlg dlg(DialogParent(), msg, Mb::Ok | Mb::IconExclamation, false,
-                    securityOrigin.host());
+    CConfirmDlg dlg(DialogParent(), msg, Mb::Ok | Mb::IconExclamation, false, DialogCaption());
     dlg.exec();
 }
 
-bool CWebPage::javaScriptConfirm(const QUrl &securityOrigin, const QString &msg)
+bool CWebPage::javaScriptConfirm(const QUrl &, const QString &msg)
 {
-    if (!m_pEngine)
+    // While the window is being closed the only question a page can ask is whether
+    // to leave it.
+    if (m_pEngine && m_pEngine->IsCloseRequested()) {
+        CConfirmDlg dlg(DialogParent(), LoadString(IDS_CONFIRM_LEAVE_ON_CLOSE),
+                        Mb::YesNo | Mb::IconQuestion, false, DialogCaption());
+        const bool bLeave = dlg.exec() == IDYES;
+        if (!bLeave)
+            m_pEngine->OnCloseRefused();
+        return bLeave;
+    }
+    if (!MayShowDialog(IEngineEvents::EPageDialog::Confirm, msg))
         return false;
-    CConfirmDlg dlg(DialogParent(), msg, Mb::OkCancel | Mb::IconQuestion, false,
-                    securityOrigin.host());
+    CConfirmDlg dlg(DialogParent(), msg, Mb::OkCancel | Mb::IconQuestion, false, DialogCaption());
     return dlg.exec() == IDOK;
 }
 
-bool CWebPage::javaScriptPrompt(const QUrl &securityOrigin, const QString &msg,
-                                const QString &defaultValue, QString *result)
+bool CWebPage::javaScriptPrompt(const QUrl &, const QString &msg, const QString &defaultValue,
+                                QString *result)
 {
-    if (!m_pEngine)
+    if (!MayShowDialog(IEngineEvents::EPageDialog::Prompt, msg))
         return false;
-    if (auto &answer = NextPromptAnswer()) {
-        const SPromptAnswer given = *std::exchange(answer, std::nullopt);
-        if (given.bAccepted && result)
-            *result = given.strText;
-        return given.bAccepted;
-    }
+    CPromptDlg dlg(DialogParent(), DialogCaption(), msg, defaultValue);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    if (result)
+        *result = dlg.Text();
+    return true;
+}
 
-    // An empty host (a file, about:blank) leaves the caption to the dialog's default,
-    // as the message box does.
-    QString strCaption = securityOrigin.host();
-    if (strCaption.isEmpty())
-        strCaption = tr("Quillbrow");
-    bool bOk = false;
-    const QString text = QInputDialog::getText(DialogParent(), strCaption, msg, QLineEdit::Normal,
-                                               defaultValue, &bOk);
-    if (bOk && result)
-        *result = text;
-    return bOk;
+void CWebPage::OnSignInRequired(const QUrl &url, QAuthenticator *pAuthenticator,
+                                const QString &strProxy)
+{
+    // A detached page loads nothing more.
+    if (!m_pEngine) {
+        *pAuthenticator = QAuthenticator();
+        return;
+    }
+    const bool bProxy = !strProxy.isEmpty();
+    const QString site = bProxy ? strProxy
+                                : url.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath
+                                                      | QUrl::RemoveQuery | QUrl::RemoveFragment);
+    const QString key = (bProxy ? QStringLiteral("proxy ") : QStringLiteral("site ")) + site
+        + QLatin1Char(' ') + pAuthenticator->realm();
+    SSignIn &signIn = SignIns()[key];
+
+    CSignInDlg dlg(DialogParent(), site, pAuthenticator->realm(), bProxy, signIn.strUser,
+                   signIn.bAnswered);
+    if (dlg.exec() != QDialog::Accepted) {
+        // A null authenticator cancels: the engine shows the server's own page.
+        *pAuthenticator = QAuthenticator();
+        return;
+    }
+    signIn.strUser = dlg.UserName();
+    signIn.bAnswered = true;
+    pAuthenticator->setUser(dlg.UserName());
+    pAuthenticator->setPassword(dlg.Password());
 }

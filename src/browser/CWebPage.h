@@ -1,12 +1,19 @@
 #pragma once
 
+#include "IWebEngine.h"
+
 #include <QWebEnginePage>
 
 class CWebEngine;
+class QAuthenticator;
 
 // The page of one CWebEngine: hands navigation requests and new-window requests to
-// its engine, and shows the page's JavaScript dialogs modally over its window with
-// the program's own message box.
+// its engine, asks for the user name and password a site or proxy requires, and shows
+// the page's JavaScript dialogs as the program's own, titled with the page's address.
+//
+// A page whose window is not the active one cannot bring itself to the front with a
+// dialog: the dialog is answered as dismissed at once (OK for an alert, Cancel for the
+// others) and the window is told what the page said, to show when the user gets there.
 class CWebPage : public QWebEnginePage
 {
     Q_OBJECT
@@ -19,9 +26,9 @@ public:
     // refuses navigations, new windows and script dialogs.
     void Detach() { m_pEngine = nullptr; }
 
-    // Tests answer the next prompt() in advance; without an answer a dialog asks.
-    static void SetNextPromptAnswer(const QString &strText, bool bAccepted = true);
-    static void ClearNextPromptAnswer();
+    // The user names given for sites and proxies in this run, so a second request
+    // (a wrong password) comes with the name filled in. Tests start afresh.
+    static void ForgetSignIns();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -33,6 +40,10 @@ protected:
 
 private:
     QWidget *DialogParent() const;
+    QString DialogCaption() const;
+    // False, after telling the window, when the page may not show its dialog.
+    bool MayShowDialog(IEngineEvents::EPageDialog kind, const QString &strMessage);
+    void OnSignInRequired(const QUrl &url, QAuthenticator *pAuthenticator, const QString &strProxy);
 
     CWebEngine *m_pEngine;
 };

@@ -46,6 +46,15 @@ public:
     // A top-level page was not loaded because the engine works offline; it comes after
     // that load's OnDocumentComplete.
     virtual void OnOfflineBlocked(const QString &strURL) { Q_UNUSED(strURL); }
+    // The page agreed to a RequestClose (it had no leave-page question, or the user
+    // chose to leave); the sink closes the window, posting the close.
+    virtual void OnCloseConfirmed() = 0;
+    // Whether the window is the one the user works in. A page in any other cannot
+    // show a dialog: its alert, confirm or prompt is answered as dismissed at once,
+    // and the window is told what the page said.
+    virtual bool IsWindowActive() const = 0;
+    enum class EPageDialog { Alert, Confirm, Prompt };
+    virtual void OnDialogInBackground(EPageDialog kind, const QString &strMessage) = 0;
 };
 
 class IWebEngine
@@ -117,4 +126,8 @@ public:
     virtual void PrintToPdf(const QString &strPath, const QPageLayout &layout,
                             const QPageRanges &ranges, DoneCallback done)
         = 0;
+
+    // Closing as a user does: the page may ask whether to leave it first. The sink
+    // hears OnCloseConfirmed when the page agrees, nothing when the user stays.
+    virtual void RequestClose() = 0;
 };

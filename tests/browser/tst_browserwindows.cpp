@@ -42,6 +42,7 @@ private slots:
     void historyIsCutByANewPage();
     void oddTitlesAndAddresses();
     void rendererCrash();
+    void backgroundPageCannotComeForwardWithADialog();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -91,6 +92,13 @@ void TestBrowserWindows::initTestCase()
     held.body = "<html><head><title>Slow</title></head><body>" + QByteArray(64 * 1024, ' ')
         + "<p>end</p></body></html>";
     m_server.Route(u"/slow"_qs, held);
+    // A page that asks something when another page of its site says so.
+    m_server.RoutePage(u"/listener"_qs, u"Listening"_qs,
+                       u"<script>new BroadcastChannel('q').onmessage = () => {"
+                       " document.title = 'Asking'; alert('From behind');"
+                       " document.title = 'Answered'; };</script>"_qs);
+    m_server.RoutePage(u"/sender"_qs, u"Sender"_qs,
+                       u"<script>new BroadcastChannel('q').postMessage('go');</script>"_qs);
     qApp->installEventFilter(this);
 }
 
@@ -299,3 +307,39 @@ void TestBrowserWindows::rendererCrash()
 
 QUILLBROW_ENGINE_TEST_MAIN(TestBrowserWindows)
 #include "tst_browserwindows.moc"
+
+void TestBrowserWindows::backgroundPageCannotComeForwardWithADialog()
+{
+    CQuillbrowView *back = NewWindow();
+    QVERIFY(Go(back, u"/listener"_qs));
+    CQuillbrowView *front = NewWindow();
+    // Queued for a dialog that must not show.
+    CConfirmDlg::SetNextAnswer(IDCANCEL);
+    QVERIFY(Go(front, u"/sender"_qs));
+
+    // The page went on at once: its alert was answered without a dialog.
+    QVERIFY(EngineTestUtil::WaitFor([&] { return back->GetLocationName() == u"Answered"_qs; }));
+    QVERIFY(CConfirmDlg::HasPendingAnswers());
+    CConfirmDlg::ClearNextAnswers();
+    QCOMPARE(m_frame->GetActiveHtmlView(), front);
+    QCOMPARE(Bar()->GetCurSel(), 1);
+    // What it said waits in its window.
+    QCOMPARE(back->PageNotice(),
+             u"While this window was in the background, its page said: From behind"_qs);
+    QVERIFY(front->PageNotice().isEmpty());
+    QVERIFY(Go(back, u"/plain"_qs));
+    QVERIFY(back->PageNotice().isEmpty());
+
+    // In front, the same page asks as usual.
+    QVERIFY(Go(front, u"/listener"_qs));
+    CQuillbrowView *other = NewWindow();
+    QVERIFY(Go(other, u"/plain"_qs));
+    front->ActivateFrame(-1);
+    QVERIFY(EngineTestUtil::WaitFor([&] { return m_frame->GetActiveHtmlView() == front; }));
+    CConfirmDlg::SetNextAnswer(IDOK);
+    QVERIFY(Go(other, u"/sender"_qs));
+    QVERIFY(EngineTestUtil::WaitFor([&] { return front->GetLocationName() == u"Answered"_qs; }));
+    QVERIFY(!CConfirmDlg::HasPendingAnswers());
+    QCOMPARE(CConfirmDlg::LastText(), u"From behind"_qs);
+    QVERIFY(front->PageNotice().isEmpty());
+}

@@ -1,6 +1,7 @@
 #include "CConfirmDlg.h"
 #include "CDownloadManager.h"
 #include "CFileDialog.h"
+#include "CPromptDlg.h"
 #include "CTestServer.h"
 #include "CWebEngine.h"
 #include "CWebPage.h"
@@ -82,6 +83,12 @@ public:
     }
     void OnWindowClosing(bool, bool &bCancel) override { bCancel = true; }
     void OnRendererCrashed() override { events << u"crashed"_s; }
+    void OnCloseConfirmed() override { events << u"close confirmed"_s; }
+    bool IsWindowActive() const override { return bActive; }
+    void OnDialogInBackground(EPageDialog kind, const QString &strMessage) override
+    {
+        events << u"background %1 %2"_s.arg(int(kind)).arg(strMessage);
+    }
 
     std::unique_ptr<CWebEngine> engine = std::make_unique<CWebEngine>();
     // The window a page of this one opened.
@@ -89,6 +96,7 @@ public:
     QStringList events;
     // Before-navigates to these addresses are cancelled.
     QStringList cancel;
+    bool bActive = true;
 };
 
 } // namespace
@@ -272,14 +280,14 @@ void tst_CWebEngine::javaScriptDialogsAnsweredInAdvance()
     CConfirmDlg::SetNextAnswer(IDOK);
     QCOMPARE(run(u"alert('Careful'); 'shown'"_s), QVariant(u"shown"_s));
     QCOMPARE(CConfirmDlg::LastText(), u"Careful"_s);
-    QCOMPARE(CConfirmDlg::LastCaption(), u"127.0.0.1"_s);
+    QCOMPARE(CConfirmDlg::LastCaption(), Url(u"/a"_s));
     CConfirmDlg::SetNextAnswer(IDOK);
     CConfirmDlg::SetNextAnswer(IDCANCEL);
     QCOMPARE(run(u"[confirm('Sure?'), confirm('Sure?')]"_s), QVariant(QVariantList {true, false}));
     QVERIFY(!CConfirmDlg::HasPendingAnswers());
-    CWebPage::SetNextPromptAnswer(u"typed"_s);
+    CPromptDlg::SetNextAnswer(u"typed"_s);
     QCOMPARE(run(u"prompt('Name?', 'x')"_s), QVariant(u"typed"_s));
-    CWebPage::SetNextPromptAnswer(QString(), false);
+    CPromptDlg::SetNextAnswer(QString(), false);
     QCOMPARE(run(u"prompt('Name?', 'x') === null"_s), QVariant(true));
 }
 

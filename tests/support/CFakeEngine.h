@@ -39,6 +39,12 @@ public:
     bool CanGoBack() const override { return false; }
     bool CanGoForward() const override { return false; }
     void SettleCookies(std::function<void()> done) override { done(); }
+    // A page without a leave-page question agrees at once.
+    void RequestClose() override
+    {
+        m_calls << QStringLiteral("RequestClose");
+        m_pSink->OnCloseConfirmed();
+    }
 
     bool HasDocument() const override { return !m_url.isEmpty(); }
     void ExecEditCommand(EEditCommand command) override

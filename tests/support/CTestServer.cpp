@@ -17,6 +17,8 @@ QByteArray ReasonPhrase(int nStatus)
         return "Found";
     case 303:
         return "See Other";
+    case 401:
+        return "Unauthorized";
     case 307:
         return "Temporary Redirect";
     case 404:
@@ -152,6 +154,15 @@ void CTestServer::OnReadyRead(QTcpSocket *pSocket)
     const auto route = m_routes.constFind(path);
     if (route != m_routes.constEnd()) {
         response = *route;
+        if (!response.authRealm.isEmpty()
+            && headers.value("authorization") != "Basic " + response.authCredentials.toBase64()) {
+            Response challenge;
+            challenge.nStatus = 401;
+            challenge.body = response.unauthorizedBody;
+            challenge.headers.append(
+                {"WWW-Authenticate", "Basic realm=\"" + response.authRealm + '"'});
+            response = challenge;
+        }
     } else {
         response.nStatus = 404;
         response.contentType = "text/plain";

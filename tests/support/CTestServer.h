@@ -1,8 +1,8 @@
 #pragma once
 
 // A small HTTP/1.1 server on 127.0.0.1 for tests: fixed responses by path, redirects,
-// and pages held half-sent until the test releases them (a page that "loads slowly"
-// without any timer).
+// pages held half-sent until the test releases them (a page that "loads slowly"
+// without any timer), and pages behind Basic authentication.
 
 #include <QByteArray>
 #include <QHash>
@@ -26,6 +26,11 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;
         // Send the headers and the first half of the body, then wait for Release().
         bool bHold = false;
+        // With a realm, the response is only for requests that carry these Basic
+        // credentials ("user:password"); others get 401 with unauthorizedBody.
+        QByteArray authRealm;
+        QByteArray authCredentials;
+        QByteArray unauthorizedBody;
     };
 
     explicit CTestServer(QObject *parent = nullptr);
