@@ -1,6 +1,7 @@
 #include "CFullScreenWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -19,7 +20,8 @@ CFullScreenWindow::CFullScreenWindow(QWebEngineView *pView)
             m_nOldStretch = m_nOldIndex >= 0 ? m_pOldLayout->stretch(m_nOldIndex) : 0;
         }
     }
-    m_bHadFocus = pView->hasFocus() || (pView->focusWidget() && pView->focusWidget()->hasFocus());
+    const QWidget *focus = QApplication::focusWidget();
+    m_bHadFocus = focus && (focus == pView || pView->isAncestorOf(focus));
 
     // The page's own keys come first; Escape is never one a page may keep.
     auto *exit = new QAction(this);
@@ -44,12 +46,12 @@ CFullScreenWindow::~CFullScreenWindow()
     if (!m_pView)
         return;
     // Back into its place, or at least out of this window before it goes.
-    if (m_pOldLayout && m_nOldIndex >= 0) {
+    if (m_pOldLayout && m_nOldIndex >= 0)
         m_pOldLayout->insertWidget(m_nOldIndex, m_pView, m_nOldStretch);
-    } else {
+    else
         m_pView->setParent(m_pOldParent);
-        m_pView->show();
-    }
+    // Shown now rather than when the layout gets round to it, so it can take the focus.
+    m_pView->show();
     if (m_pOldParent)
         m_pOldParent->window()->activateWindow();
     if (m_bHadFocus)

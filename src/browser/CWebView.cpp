@@ -4,17 +4,43 @@
 #include <QMenu>
 #include <QWebEnginePage>
 
+namespace {
+
+struct SEntryText
+{
+    QWebEnginePage::WebAction action;
+    const char *text;
+};
+
+// The engine's texts, in the words and the case of the program's menus. Everything
+// saved goes through the download question, hence the dots.
+const SEntryText kEntryTexts[] = {
+    {QWebEnginePage::OpenLinkInThisWindow, QT_TR_NOOP("Open Link")},
+    {QWebEnginePage::OpenLinkInNewWindow, QT_TR_NOOP("Open Link in New Window")},
+    {QWebEnginePage::DownloadLinkToDisk, QT_TR_NOOP("Save Link As...")},
+    {QWebEnginePage::CopyLinkToClipboard, QT_TR_NOOP("Copy Link Address")},
+    {QWebEnginePage::CopyImageToClipboard, QT_TR_NOOP("Copy Image")},
+    {QWebEnginePage::CopyImageUrlToClipboard, QT_TR_NOOP("Copy Image Address")},
+    {QWebEnginePage::DownloadImageToDisk, QT_TR_NOOP("Save Image As...")},
+    {QWebEnginePage::CopyMediaUrlToClipboard, QT_TR_NOOP("Copy Media Address")},
+    {QWebEnginePage::DownloadMediaToDisk, QT_TR_NOOP("Save Media As...")},
+    {QWebEnginePage::SelectAll, QT_TR_NOOP("Select All")},
+    {QWebEnginePage::ViewSource, QT_TR_NOOP("View Page Source")},
+};
+
+} // namespace
+
 QMenu *CWebView::CreateContextMenu()
 {
     QMenu *menu = createStandardContextMenu();
     QWebEnginePage *pPage = page();
-    for (const auto action :
-         {QWebEnginePage::OpenLinkInNewTab, QWebEnginePage::OpenLinkInNewBackgroundTab})
+    // Every window here is a window with its tab; and a whole page is saved with the
+    // File menu's Save As, which asks where.
+    for (const auto action : {QWebEnginePage::OpenLinkInNewTab,
+                              QWebEnginePage::OpenLinkInNewBackgroundTab, QWebEnginePage::SavePage})
         menu->removeAction(pPage->action(action));
-    pPage->action(QWebEnginePage::OpenLinkInThisWindow)->setText(tr("Open Link"));
-    pPage->action(QWebEnginePage::OpenLinkInNewWindow)->setText(tr("Open Link in New Window"));
-    pPage->action(QWebEnginePage::DownloadLinkToDisk)->setText(tr("Save Link As..."));
-    pPage->action(QWebEnginePage::CopyLinkToClipboard)->setText(tr("Copy Link Address"));
+    for (const SEntryText &entry : kEntryTexts)
+        pPage->action(entry.action)->setText(tr(entry.text));
     return menu;
 }
 

@@ -388,8 +388,11 @@ CDownloadManager *CMainFrame::Downloads()
 
 void CMainFrame::OnShowDownloads()
 {
-    if (!m_pDownloadsWindow)
+    if (!m_pDownloadsWindow) {
         m_pDownloadsWindow = new CDownloadsWindow(Downloads(), this);
+        // Over the frame the first time; where the user leaves it after that.
+        m_pDownloadsWindow->move(frameGeometry().center() - m_pDownloadsWindow->rect().center());
+    }
     m_pDownloadsWindow->show();
     m_pDownloadsWindow->raise();
     m_pDownloadsWindow->activateWindow();

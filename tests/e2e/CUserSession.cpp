@@ -396,13 +396,13 @@ bool CUserSession::ClickInPage(const QString &selector, Qt::MouseButton button)
         return false;
     // Where the element is on screen, in the page's own pixels: the page is shown
     // unzoomed, so they are the widget's.
-    const QVariant rect = RunInPage(
-        view,
-        QStringLiteral("(function() { const e = document.querySelector('%1');"
-                       " if (!e) return null; e.scrollIntoView({block: 'center'});"
-                       " const r = e.getBoundingClientRect();"
-                       " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
-            .arg(selector));
+    const QVariant rect
+        = RunInPage(view,
+                    QStringLiteral("(function() { const e = document.querySelector('%1');"
+                                   " if (!e) return null; e.scrollIntoView({block: 'center'});"
+                                   " const r = e.getBoundingClientRect();"
+                                   " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                        .arg(selector));
     const QVariantList point = rect.toList();
     QWidget *target = engine->View()->focusProxy();
     if (point.size() != 2 || !target)
