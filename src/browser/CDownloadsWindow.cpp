@@ -5,6 +5,7 @@
 #include "CStringIds.h"
 #include "CStringTable.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -145,6 +146,12 @@ CDownloadsWindow::CDownloadsWindow(CDownloadManager *pManager, QWidget *parent)
             m_pList->setCurrentItem(m_rows.value(nId));
     });
     connect(m_pManager, &CDownloadManager::entryChanged, this, &CDownloadsWindow::UpdateRow);
+
+    // Closed with Escape like the program's dialogs; it is only hidden, and keeps its rows.
+    auto *close = new QAction(this);
+    close->setShortcut(Qt::Key_Escape);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 
     resize(760, 360);
     Rebuild();

@@ -164,6 +164,15 @@ private slots:
                  u"\"%1\" cannot be found. It may have been moved or deleted."_qs.arg(
                      QDir::toNativeSeparators(other + u"/copy.bin"_qs)));
         QCOMPARE(m_opened.size(), 2);
+
+        // Escape puts the window away; the key opens it again as it was.
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(m_user->WaitFor([] { return !CUserSession::FindWindow(u"DownloadsWindow"_qs); }));
+        // The desktop gives the frame the keys again, as a window manager does.
+        m_user->Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_user->Frame()));
+        QCOMPARE(OpenDownloads(), window);
+        QVERIFY(!Row(window, u"copy.bin"_qs).isEmpty());
     }
 
     void cancelledHalfWayLeavesNoFile()

@@ -10,6 +10,7 @@
 #include "CWebEngine.h"
 #include "CWebPage.h"
 
+#include <QDirIterator>
 #include <QMdiArea>
 #include <QMenu>
 #include <QWebEngineView>
@@ -72,7 +73,7 @@ private slots:
         QVERIFY(m_server.Start());
         QVERIFY(m_dir.isValid());
         m_server.RoutePage(u"/start"_qs, u"Start"_qs);
-        RouteSignIn(u"/members"_qs, "Club", "bob:secret");
+        RouteSignIn(u"/members"_qs, "Club", "bob:Pw-7f3a9c");
         RouteSignIn(u"/vault"_qs, "Vault", "ann:right");
         RouteSignIn(u"/closed"_qs, "Closed", "nobody:nothing");
         m_server.RoutePage(
@@ -129,7 +130,7 @@ private slots:
 
     void signInAnsweredRightLoadsThePage()
     {
-        CSignInDlg::SetNextAnswer(u"bob"_qs, u"secret"_qs);
+        CSignInDlg::SetNextAnswer(u"bob"_qs, u"Pw-7f3a9c"_qs);
         QVERIFY(Open(u"/members"_qs));
         QCOMPARE(ActiveTitle(), u"Members"_qs);
         // The dialog names the site and its realm, and knows no name yet.
@@ -137,6 +138,22 @@ private slots:
                  u"The site %1 asks for a user name and password.\nThe site says: \"Club\""_qs.arg(
                      Site()));
         QCOMPARE(CSignInDlg::LastUserName(), QString());
+
+        // The password is kept for the run only: none of the program's files has it.
+        m_user.reset();
+        for (const char *folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+            QDirIterator it(qEnvironmentVariable(folder), QDir::Files | QDir::Hidden,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile file(it.next());
+                if (!file.open(QIODevice::ReadOnly))
+                    continue;
+                const QByteArray content = file.readAll();
+                QVERIFY2(!content.contains("Pw-7f3a9c")
+                             && !content.contains(QByteArray("bob:Pw-7f3a9c").toBase64()),
+                         qPrintable(file.fileName()));
+            }
+        }
     }
 
     void wrongPasswordAsksAgainWithTheNameFilledIn()
