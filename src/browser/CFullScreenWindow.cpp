@@ -38,6 +38,8 @@ CFullScreenWindow::CFullScreenWindow(QWebEngineView *pView)
     layout->addWidget(pView);
     setWindowTitle(pView->title());
     showFullScreen();
+    // The keys come here, Escape first of all, whether or not a window manager agrees.
+    activateWindow();
     pView->setFocus(Qt::OtherFocusReason);
 }
 
