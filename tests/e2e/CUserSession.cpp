@@ -33,8 +33,8 @@
 #include <QStyleOptionTitleBar>
 #include <QTest>
 #include <QToolButton>
-#include <QWindow>
 #include <QWebEngineView>
+#include <QWindow>
 
 namespace {
 QString StripMnemonic(QString text)
