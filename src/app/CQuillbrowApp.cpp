@@ -114,8 +114,9 @@ bool CQuillbrowApp::InitInstance()
     if (m_settings.CheckDefaultBrowser != 0)
         CheckDefaultBrowser();
 
-    // The splash screen is not built yet: start-up behaves as with DisplaySplash 0.
-    m_bSplashDone = true;
+    if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew && m_settings.DisplaySplash != 0)
+        StartSplash();
+    m_bSplashDone = !m_pSplashWnd;
 
     m_pMainWnd = new CMainFrame(m_settings);
     m_pMainWnd->setAttribute(Qt::WA_DeleteOnClose);
@@ -136,6 +137,9 @@ bool CQuillbrowApp::InitInstance()
 
     OpenFirstWindow();
     PlaceMainFrame();
+    // The frame comes up right behind the splash screen.
+    if (m_pSplashWnd)
+        m_pSplashWnd->raise();
     qCDebug(lcStartup, "main frame shown, pid %lld", QCoreApplication::applicationPid());
     return true;
 }
@@ -143,6 +147,8 @@ bool CQuillbrowApp::InitInstance()
 int CQuillbrowApp::ExitInstance()
 {
     m_pInstanceServer.reset();
+    // A first page that never completed leaves the splash up.
+    delete m_pSplashWnd;
     // The frame's destruction copies the last address and the maximized state into
     // the settings, so it must go before they are saved. A frame still open here
     // (the event loop ended some other way) is closed first so its placement is kept.
@@ -168,9 +174,15 @@ void CQuillbrowApp::OpenFirstWindow()
         return;
     if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
         const QString address = StartAddress();
-        // An engine without a start page leaves the window empty.
-        if (!address.isEmpty())
+        // An engine without a start page leaves the window empty, and no page will
+        // complete to end the splash screen.
+        if (!address.isEmpty()) {
+            if (m_pSplashWnd)
+                view->SignalSplashOnComplete();
             view->Navigate2(address);
+        } else {
+            m_bSplashDone = true;
+        }
     } else if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen) {
         view->GetDocument()->OnOpenDocument(m_cmdInfo.m_strFileName);
     }
@@ -198,6 +210,20 @@ bool CQuillbrowApp::HandOverToRunningCopy()
         client.SendNavigate();
     }
     return true;
+}
+
+void CQuillbrowApp::StartSplash()
+{
+    // Cleared before the splash's first tick can read it.
+    m_bSplashDone = false;
+    m_pSplashWnd = new CSplashWnd(m_bSplashDone);
+    connect(m_pSplashWnd, &CSplashWnd::finished, this, [this] {
+        if (m_pMainWnd) {
+            m_pMainWnd->raise();
+            m_pMainWnd->activateWindow();
+        }
+    });
+    m_pSplashWnd->show();
 }
 
 void CQuillbrowApp::CheckDefaultBrowser()

@@ -6,6 +6,7 @@
 #include "CInstanceChannel.h"
 #include "CMainFrame.h"
 #include "CSettings.h"
+#include "CSplashWnd.h"
 
 #include <QLoggingCategory>
 #include <QObject>
@@ -37,6 +38,8 @@ public:
     CQuillbrowView *CreateNewWindow(bool bShow, bool bAddTab);
     const CCommandLineInfo &CommandLine() const { return m_cmdInfo; }
     CInstanceServer *InstanceServer() const { return m_pInstanceServer.get(); }
+    // The splash screen while it shows; null before and after.
+    CSplashWnd *SplashWnd() const { return m_pSplashWnd; }
 
     // The start page StartMode selects.
     QString StartAddress() const;
@@ -59,6 +62,7 @@ public:
 private:
     bool HandOverToRunningCopy();
     void CheckDefaultBrowser();
+    void StartSplash();
     void PlaceMainFrame();
     void OpenFirstWindow();
     void BuildCommandMap();
@@ -77,6 +81,7 @@ private:
     QList<QByteArray> m_args;
     CCommandLineInfo m_cmdInfo;
     QPointer<CMainFrame> m_pMainWnd;
+    QPointer<CSplashWnd> m_pSplashWnd;
     std::unique_ptr<CInstanceServer> m_pInstanceServer;
     bool m_bSettingsLoaded = false;
 };

@@ -42,6 +42,9 @@ public:
     // Closes the window as the user asked: the page may first ask whether to leave
     // it, and the window goes once it agrees. A window never shown closes at once.
     void RequestClose();
+    // This window's next completed page tells the host the splash screen may go
+    // (IBrowserHost::SignalSplashDone), once.
+    void SignalSplashOnComplete() { m_bSignalSplash = true; }
     QString GetLocationURL() const;
     QString GetLocationName() const;
 
