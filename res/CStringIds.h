@@ -42,6 +42,7 @@ enum EStringId : int {
     IDS_EMAIL_ADDRESS = 51481,
     IDS_FILE_NOT_FOUND = 51482,
     IDS_CANNOT_RESOLVE_LINK = 51483,
+    IDS_CANNOT_OPEN_LINK = 51484,
     IDS_POPUP_CLOSED = 51490,
     // The Internet Options dialog's questions.
     IDS_CONFIRM_DELETE_COOKIES = 51530,

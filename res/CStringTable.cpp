@@ -94,7 +94,7 @@ constexpr SStringEntry kStringTable[] = {
     {IDS_INVALID_ENGINE_VERSION,
      QT_TRANSLATE_NOOP("Quillbrow",
                        "Invalid version of Qt WebEngine.\n\nQuillbrow requires Qt "
-                       "WebEngine 4.0 or above.")},
+                       "WebEngine %version% or above.")},
     {IDS_WEB_SITE_ADDRESS, QT_TRANSLATE_NOOP("Quillbrow", "https://www.quillbrow.example/")},
     {IDS_EMAIL_ADDRESS, QT_TRANSLATE_NOOP("Quillbrow", "dev@quillbrow.example")},
     {IDS_FILE_NOT_FOUND,
@@ -104,6 +104,9 @@ constexpr SStringEntry kStringTable[] = {
                        "it.\n\n\"%filename%\"")},
     {IDS_CANNOT_RESOLVE_LINK,
      QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow failed to resolve following link:\n\n\"%link%\"")},
+    {IDS_CANNOT_OPEN_LINK,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow could not find a program to open following link:\n\n\"%link%\"")},
     {IDS_POPUP_CLOSED, QT_TRANSLATE_NOOP("Quillbrow", "Closed a pop-up window: %address%")},
     {IDS_CONFIRM_DELETE_COOKIES,
      QT_TRANSLATE_NOOP("Quillbrow", "Are you going to delete all cookies?")},

@@ -20,7 +20,6 @@ Q_LOGGING_CATEGORY(lcStartup, "quillbrow.startup", QtWarningMsg)
 
 namespace {
 CQuillbrowApp *g_pApp = nullptr;
-constexpr int kMinimumEngineMajor = 4;
 } // namespace
 
 CQuillbrowApp *QuillbrowApp()
@@ -92,9 +91,13 @@ bool CQuillbrowApp::InitInstance()
     m_nNavigateMsg = InstanceChannel::Navigate;
 
     m_engineInfo.LoadEngineInfo();
-    if (m_engineInfo.m_nMajor < kMinimumEngineMajor) {
-        CConfirmDlg dlg(nullptr, LoadString(IDS_INVALID_ENGINE_VERSION), Mb::Ok | Mb::IconStop,
-                        false);
+    // The engine that matters is the Qt WebEngine library the program was built
+    // against; the message names the oldest one it runs on.
+    if (!CEngineInfo::IsSupportedWebEngine(CEngineInfo::ReadWebEngineVersion())) {
+        CConfirmDlg dlg(nullptr,
+                        LoadStringWith(IDS_INVALID_ENGINE_VERSION, QStringLiteral("version"),
+                                       CEngineInfo::RequiredWebEngineVersion()),
+                        Mb::Ok | Mb::IconStop, false);
         dlg.exec();
         return false;
     }

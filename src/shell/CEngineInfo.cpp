@@ -3,7 +3,9 @@
 #include "CEngineStore.h"
 #include "CRegistry.h"
 
+#include <QVersionNumber>
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
+#include <QtWebEngineCore/qtwebenginecoreversion.h>
 
 #include <limits>
 #include <optional>
@@ -11,6 +13,7 @@
 namespace {
 
 std::optional<QString> g_versionOverride;
+std::optional<QString> g_webEngineVersionOverride;
 
 // Reads a version field the way atoi does: leading blanks, an optional sign, then
 // the digits up to the first other character. Saturates instead of overflowing.
@@ -100,4 +103,33 @@ void CEngineInfo::SetVersionOverride(const QString &version)
 void CEngineInfo::ClearVersionOverride()
 {
     g_versionOverride.reset();
+    g_webEngineVersionOverride.reset();
+}
+
+QString CEngineInfo::ReadWebEngineVersion()
+{
+    return g_webEngineVersionOverride ? *g_webEngineVersionOverride
+                                      : QString::fromLatin1(qWebEngineVersion());
+}
+
+void CEngineInfo::SetWebEngineVersionOverride(const QString &version)
+{
+    g_webEngineVersionOverride = version;
+}
+
+QString CEngineInfo::RequiredWebEngineVersion()
+{
+    return QStringLiteral("%1.%2")
+        .arg((QTWEBENGINECORE_VERSION >> 16) & 0xff)
+        .arg((QTWEBENGINECORE_VERSION >> 8) & 0xff);
+}
+
+bool CEngineInfo::IsSupportedWebEngine(const QString &version)
+{
+    qsizetype suffix = 0;
+    const QVersionNumber number = QVersionNumber::fromString(version, &suffix);
+    // "6.4.2" and "6.5.0-beta1" are versions; "", "six" and "6.x" are not.
+    if (number.isNull() || (suffix < version.size() && version.at(suffix) != u'-'))
+        return false;
+    return number >= QVersionNumber::fromString(RequiredWebEngineVersion());
 }

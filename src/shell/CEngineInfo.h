@@ -23,7 +23,18 @@ public:
     static qint64 ReadEngineVersion(QString &out);
     // Tests make start-up see another engine; an empty string means none.
     static void SetVersionOverride(const QString &version);
+    // Clears both overrides.
     static void ClearVersionOverride();
+
+    // Qt WebEngine's own version at run time ("6.4.2"); the override, when set, instead.
+    static QString ReadWebEngineVersion();
+    static void SetWebEngineVersionOverride(const QString &version);
+    // The oldest Qt WebEngine the program runs on: the major and minor version it was
+    // built against ("6.4"), as Qt keeps binary compatibility only with later releases.
+    static QString RequiredWebEngineVersion();
+    // True when version, a dotted Qt WebEngine version, is at least the required one;
+    // false for a text that is not a version.
+    static bool IsSupportedWebEngine(const QString &version);
 
     QString m_strStartPage;
     int m_nMajor = 0;

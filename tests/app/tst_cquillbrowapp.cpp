@@ -41,11 +41,14 @@ private slots:
 
     void oldEngineRefusesToStart()
     {
-        CEngineInfo::SetVersionOverride(u"3.99.1.1"_qs);
+        CEngineInfo::SetWebEngineVersionOverride(u"6.3.2"_qs);
         CConfirmDlg::SetNextAnswer(IDOK);
         CQuillbrowApp app({});
         QVERIFY(!app.InitInstance());
-        QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_INVALID_ENGINE_VERSION));
+        // The message names the version start-up checked against.
+        QCOMPARE(CConfirmDlg::LastText(),
+                 u"Invalid version of Qt WebEngine.\n\nQuillbrow requires Qt WebEngine "_qs
+                     + CEngineInfo::RequiredWebEngineVersion() + u" or above."_qs);
         QVERIFY(!app.MainFrame());
         app.ExitInstance();
         QVERIFY2(!QFile::exists(ConfigFile()), "nothing may be written when start-up is refused");
