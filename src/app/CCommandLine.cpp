@@ -1,6 +1,8 @@
 #include "CCommandLine.h"
 
 #include "CMainFrame.h"
+#include "CStringIds.h"
+#include "CStringTable.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -101,5 +103,6 @@ QString HelpText()
 
 QString VersionText()
 {
-    return QStringLiteral("Quillbrow " QUILLBROW_VERSION "\n");
+    // The text of the About dialog's title.
+    return QStringLiteral("Quillbrow %1\n").arg(LoadString(IDS_VERSION));
 }

@@ -1,5 +1,6 @@
 #include "CQuillbrowApp.h"
 
+#include "CAboutDlg.h"
 #include "CChildFrame.h"
 #include "CClientLaunchers.h"
 #include "CConfirmDlg.h"
@@ -46,6 +47,10 @@ void CQuillbrowApp::BuildCommandMap()
     OnUpdateId(ID_FILE_NEW_CURRENT, [this](CCmdUI *ui) { OnUpdateWindowRule(ui); });
     OnCommandId(ID_HELP_WEB_SITE, [this] { OnNewWindow(LoadString(IDS_WEB_SITE_ADDRESS)); });
     OnCommandId(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    OnCommandId(ID_APP_ABOUT, [this] {
+        CAboutDlg dlg(m_pMainWnd);
+        dlg.exec();
+    });
 
     OnCommandId(ID_FILE_CLOSE_ALL, [this] { OnCloseAll(); });
     OnUpdateId(ID_FILE_CLOSE_ALL, [this](CCmdUI *ui) { OnUpdateWindowRule(ui); });

@@ -5,6 +5,7 @@
 #include "CTermSignals.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLoggingCategory>
 
 #include <cstdio>
@@ -32,6 +33,10 @@ int main(int argc, char **argv)
     QApplication qapp(argc, argv);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setApplicationVersion(QStringLiteral(QUILLBROW_VERSION));
+    // The installed theme icon when the desktop has one, else the picture built in.
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("quillbrow"), QIcon(QStringLiteral(":/quillbrow/quillbrow.svg"))));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillbrow"));
     // Idle unless its logging category is on.
     CEventLoopWatch loopWatch;
 

@@ -1,4 +1,6 @@
 #include "CCommandLine.h"
+#include "CStringIds.h"
+#include "CStringTable.h"
 
 #include <QtTest>
 
@@ -103,6 +105,14 @@ private slots:
         QVERIFY(!WantsHelpOrVersion(3, helpAfterDashes));
         QVERIFY(WantsHelpOrVersion(2, withVersion));
         QVERIFY(ParseCommandLine({"--version"}).m_bShowVersion);
+    }
+
+    // One version: what --version prints, the About dialog's string and the number the
+    // build gives the package are the same text.
+    void oneVersion()
+    {
+        QCOMPARE(VersionText(), u"Quillbrow 1.01c\n"_qs);
+        QCOMPARE(SourceString(IDS_VERSION), QStringLiteral(QUILLBROW_VERSION));
     }
 };
 
