@@ -1,11 +1,13 @@
 #include "CCommandLine.h"
 
 #include "CMainFrame.h"
+#include "CProgramData.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -87,18 +89,29 @@ bool WantsHelpOrVersion(int argc, char **argv)
 QString HelpText()
 {
     return QStringLiteral(
-        "Usage: quillbrow [OPTION]... [ADDRESS | FILE]\n"
-        "Open ADDRESS or FILE in Quillbrow, a multiple-document web browser.\n"
-        "Without an argument Quillbrow opens its start page. When Quillbrow already\n"
-        "runs, the address is handed to the running copy and this start ends.\n"
-        "\n"
-        "  --graphics=MODE  how pages are drawn: gpu (with OpenGL), software (by the\n"
-        "                   processor), or auto, the default: software when OpenGL has\n"
-        "                   no real GPU (no context, or llvmpipe and the like).\n"
-        "                   QT_QUICK_BACKEND, when set, wins: software, or rhi for OpenGL\n"
-        "  -h, --help       show this help and exit\n"
-        "  -v, --version    show the version and exit\n"
-        "  --               treat every later argument as an address or file\n");
+               "Usage: quillbrow [OPTION]... [ADDRESS | FILE]\n"
+               "Open ADDRESS or FILE in Quillbrow, a multiple-document web browser.\n"
+               "Without an argument Quillbrow opens its start page. When Quillbrow already\n"
+               "runs, the address is handed to the running copy and this start ends.\n"
+               "\n"
+               "  --graphics=MODE  how pages are drawn: gpu (with OpenGL), software (by the\n"
+               "                   processor), or auto, the default: software when OpenGL has\n"
+               "                   no real GPU (no context, or llvmpipe and the like).\n"
+               "                   QT_QUICK_BACKEND, when set, wins: software, or rhi for OpenGL\n"
+               "  -h, --help       show this help and exit\n"
+               "  -v, --version    show the version and exit\n"
+               "  --               treat every later argument as an address or file\n"
+               "\n"
+               "The user guide: %1\n")
+        .arg(GuidePath());
+}
+
+QString GuidePath()
+{
+    // Asked before QCoreApplication exists, which would know the program's folder.
+    const QString program = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return QDir::cleanPath(ProgramDataDirFor(QFileInfo(program).absolutePath())
+                           + QStringLiteral("/quillbrow-guide/index.html"));
 }
 
 QString VersionText()

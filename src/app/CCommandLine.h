@@ -35,4 +35,6 @@ CCommandLineInfo ParseCommandLine(const QList<QByteArray> &args);
 // before any window system is touched.
 bool WantsHelpOrVersion(int argc, char **argv);
 QString HelpText();
+// The user guide the running program opens from Help (its data folder's copy).
+QString GuidePath();
 QString VersionText();

@@ -123,16 +123,28 @@ bool writeFile(const QString &path, const QByteArray &data)
     return file.commit();
 }
 
-QString desktopEntry(const QString &command)
+// The installed desktop entry, built into the program, with every Exec line started by
+// this program at programPath instead of the bare name: the entry in the user's folder
+// hides the installed one, so both must say the same, and a build that is not
+// installed must still be found.
+QString desktopEntry(const QString &programPath)
 {
-    return QStringLiteral("[Desktop Entry]\n"
-                          "Type=Application\n"
-                          "Name=Quillbrow\n"
-                          "Exec=%1\n"
-                          "MimeType=%2;\n"
-                          "Categories=Network;WebBrowser;\n"
-                          "Terminal=false\n")
-        .arg(escapeValue(command), DefaultBrowser::ClaimedMimeTypes().join(u';'));
+    QFile file(QStringLiteral(":/quillbrow/quillbrow.desktop"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QString bareProgram = QStringLiteral("Exec=quillbrow");
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    for (QString &line : lines) {
+        if (line == bareProgram || line.startsWith(bareProgram + u' '))
+            line = QStringLiteral("Exec=")
+                + escapeValue(execProgram(programPath) + line.sliced(bareProgram.size()));
+    }
+    return lines.join(u'\n');
+}
+
+QString ProgramPath(const QString &programPath)
+{
+    return programPath.isEmpty() ? QCoreApplication::applicationFilePath() : programPath;
 }
 
 void refreshDesktopDatabase(const QString &applicationsDir)
@@ -155,9 +167,12 @@ QStringList ClaimedMimeTypes()
 
 QString BuildOpenCommand(const QString &programPath)
 {
-    const QString path
-        = programPath.isEmpty() ? QCoreApplication::applicationFilePath() : programPath;
-    return execProgram(path) + QStringLiteral(" %u");
+    return execProgram(ProgramPath(programPath)) + QStringLiteral(" %u");
+}
+
+QString DesktopEntryText(const QString &programPath)
+{
+    return desktopEntry(ProgramPath(programPath));
 }
 
 bool IsDefaultBrowser(const QString &programPath)
@@ -183,7 +198,7 @@ bool MakeDefaultBrowser(const QString &programPath)
     // working browser at all, so the defaults are only claimed once the file is written.
     if (applicationsDir.isEmpty() || !QDir().mkpath(applicationsDir)
         || !writeFile(applicationsDir + QLatin1Char('/') + kDesktopId,
-                      desktopEntry(BuildOpenCommand(programPath)).toUtf8()))
+                      DesktopEntryText(programPath).toUtf8()))
         return false;
 
     // The user's own file, and a desktop-specific one of theirs that already exists:

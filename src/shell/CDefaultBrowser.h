@@ -17,6 +17,11 @@ QStringList ClaimedMimeTypes();
 // An empty path means the running program's.
 QString BuildOpenCommand(const QString &programPath = QString());
 
+// The desktop entry written for the claim: the one installed with the program (same
+// Name, Icon, MimeType, Categories, actions) with its Exec lines starting the program
+// at programPath, which is what IsDefaultBrowser compares.
+QString DesktopEntryText(const QString &programPath = QString());
+
 // True when the default application that the desktop's mimeapps.list files name for
 // text/html (DesktopApps::DefaultApplicationFor, defaults only) is quillbrow.desktop
 // and that entry's Exec equals BuildOpenCommand(), ignoring case.

@@ -1,4 +1,5 @@
 #include "CDefaultBrowser.h"
+#include "CDesktopApps.h"
 
 #include <QtTest>
 
@@ -59,6 +60,49 @@ private slots:
         // The command must come back through the quoting, the %-doubling and the file's escapes.
         QVERIFY(IsDefaultBrowser(program));
         QVERIFY2(!IsDefaultBrowser(u"/opt/Moved/quillbrow"_qs), "program was moved");
+    }
+
+    // The user's entry hides the installed one, so it must say what the installed one
+    // says; only the program's path differs, and the desktop's own checker accepts it.
+    void claimWritesTheInstalledEntry()
+    {
+        const QString program = u"/opt/My Apps/quillbrow"_qs;
+        QVERIFY(MakeDefaultBrowser(program));
+        const auto written = DesktopApps::ReadDesktopEntry(DesktopPath());
+        const auto installed = DesktopApps::ReadDesktopEntry(
+            QStringLiteral(QUILLBROW_SOURCE_DIR "/res/quillbrow.desktop"));
+        QVERIFY(written && installed);
+        QCOMPARE(installed->exec, u"quillbrow %u"_qs);
+        QCOMPARE(written->exec, BuildOpenCommand(program));
+        QCOMPARE(written->name, installed->name);
+        QCOMPARE(written->icon, installed->icon);
+        QCOMPARE(written->mimeTypes, installed->mimeTypes);
+        for (const QString &type : ClaimedMimeTypes())
+            QVERIFY2(written->mimeTypes.contains(type), qPrintable(type));
+
+        QStringList writtenLines = QString::fromUtf8(ReadBytes(DesktopPath())).split(u'\n');
+        QStringList installedLines
+            = QString::fromUtf8(
+                  ReadBytes(QStringLiteral(QUILLBROW_SOURCE_DIR "/res/quillbrow.desktop")))
+                  .split(u'\n');
+        QCOMPARE(writtenLines.size(), installedLines.size());
+        for (qsizetype i = 0; i < writtenLines.size(); ++i) {
+            if (installedLines[i].startsWith(u"Exec=quillbrow"_qs))
+                QCOMPARE(writtenLines[i],
+                         installedLines[i].replace(u"Exec=quillbrow"_qs,
+                                                   u"Exec=\"/opt/My Apps/quillbrow\""_qs));
+            else
+                QCOMPARE(writtenLines[i], installedLines[i]);
+        }
+
+        const QString validator = QStandardPaths::findExecutable(u"desktop-file-validate"_qs);
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate is not installed (scripts/deps installs it)");
+        QProcess check;
+        check.start(validator, {DesktopPath()});
+        QVERIFY(check.waitForFinished(30000));
+        QCOMPARE(check.readAllStandardOutput() + check.readAllStandardError(), QByteArray());
+        QCOMPARE(check.exitCode(), 0);
     }
 
     // What another program or the user changed after the claim.
