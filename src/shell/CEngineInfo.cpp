@@ -1,8 +1,10 @@
 #include "CEngineInfo.h"
 
 #include "CEngineStore.h"
+#include "CProgramData.h"
 #include "CRegistry.h"
 
+#include <QUrl>
 #include <QVersionNumber>
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
 #include <QtWebEngineCore/qtwebenginecoreversion.h>
@@ -53,8 +55,17 @@ void CEngineInfo::ReadStartPage()
     }
 }
 
+QString CEngineInfo::DefaultStartPage()
+{
+    return QUrl::fromLocalFile(ProgramDataPath(QStringLiteral("quillbrow-guide/welcome.html")))
+        .toString();
+}
+
 void CEngineInfo::LoadEngineInfo()
 {
+    // A store that never held a start page keeps this one.
+    if (m_strStartPage.isEmpty())
+        m_strStartPage = DefaultStartPage();
     ReadStartPage();
     m_nMajor = 0;
     m_nMinor = 0;

@@ -12,8 +12,11 @@ public:
     // Reads the engine store's start page into m_strStartPage, cut at its first NUL;
     // keeps the old value when the store has none.
     void ReadStartPage();
-    // ReadStartPage, then the version numbers from ReadEngineVersion.
+    // ReadStartPage, then the version numbers from ReadEngineVersion. An empty start
+    // page becomes DefaultStartPage() first, so a fresh profile opens it.
     void LoadEngineInfo();
+    // The installed guide's welcome page, as a file:// address.
+    static QString DefaultStartPage();
     // Fills m_nMajor, m_nMinor, m_nBuild from a dotted version: the first field
     // only when a dot follows it, the second when another dot follows, the third
     // only when a fourth field follows. Each field is read like atoi.

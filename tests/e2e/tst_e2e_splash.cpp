@@ -1,8 +1,10 @@
 #include "CConfirmDlg.h"
 #include "CEngineStore.h"
 #include "CMainFrame.h"
+#include "CProgramData.h"
 #include "CQuillbrowApp.h"
 #include "CQuillbrowView.h"
+#include "CRegistry.h"
 #include "CTestServer.h"
 #include "CUserSession.h"
 #include "EngineTestUtil.h"
@@ -48,6 +50,7 @@ private slots:
     {
         m_server.Release();
         m_user.reset();
+        SetProgramDataDirOverride(QString());
     }
 
     void goesWhenTheFirstPageCompletesNotAPopups()
@@ -99,6 +102,21 @@ private slots:
         QVERIFY(m_user->App()->m_bSplashDone);
         QVERIFY(m_user->WaitForPage(Url(u"/start"_qs)));
         QVERIFY(m_user->App()->m_bSplashDone);
+    }
+
+    // The first start of a fresh profile shows the installed guide's welcome page.
+    void freshProfileOpensTheWelcomePage()
+    {
+        RegDeleteKey(ERegRoot::Engine, EngineStore::kMainKey);
+        // The program's data as the build lays it out beside the program.
+        SetProgramDataDirOverride(QStringLiteral(QUILLBROW_PROGRAM_DIR));
+        QVERIFY(StartWithSplash(1));
+        const QString welcome
+            = QUrl::fromLocalFile(ProgramDataPath(u"quillbrow-guide/welcome.html"_qs)).toString();
+        QVERIFY(QFile::exists(QUrl(welcome).toLocalFile()));
+        QVERIFY(m_user->WaitForPage(welcome));
+        QVERIFY(m_user->WaitFor([&] { return !m_user->App()->SplashWnd(); }));
+        QCOMPARE(m_user->Tabs(), QStringList {u"Welcome to Quillbrow"_qs});
     }
 
     // Closing the program while the first page still loads takes the splash with it.

@@ -1,5 +1,6 @@
 #include "CEngineInfo.h"
 #include "CEngineStore.h"
+#include "CProgramData.h"
 #include "CRegistry.h"
 
 #include <QVersionNumber>
@@ -95,6 +96,22 @@ private slots:
         QCOMPARE(CEngineInfo::ReadWebEngineVersion(), u"1.0"_qs);
         CEngineInfo::ClearVersionOverride();
         QCOMPARE(CEngineInfo::ReadWebEngineVersion(), QString::fromLatin1(qWebEngineVersion()));
+    }
+
+    // A fresh profile starts on the guide's welcome page, until a start page is stored.
+    void startPageOfAFreshProfile()
+    {
+        const QString welcome = CEngineInfo::DefaultStartPage();
+        QCOMPARE(QUrl(welcome).toLocalFile(), ProgramDataPath(u"quillbrow-guide/welcome.html"_qs));
+        CEngineInfo info;
+        info.LoadEngineInfo();
+        QCOMPARE(info.m_strStartPage, welcome);
+        QVERIFY(EngineStore::WriteStartPage(u"http://mine/"_qs));
+        info.LoadEngineInfo();
+        QCOMPARE(info.m_strStartPage, u"http://mine/"_qs);
+        CEngineInfo again;
+        again.LoadEngineInfo();
+        QCOMPARE(again.m_strStartPage, u"http://mine/"_qs);
     }
 
     void loadEngineInfo()
