@@ -16,6 +16,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not linked but loaded: Qt's SVG icon engine draws the program's icon.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_PROVIDES "www-browser")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

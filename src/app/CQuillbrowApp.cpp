@@ -122,9 +122,11 @@ bool CQuillbrowApp::InitInstance()
     if (m_settings.CheckDefaultBrowser != 0)
         CheckDefaultBrowser();
 
-    if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew && m_settings.DisplaySplash != 0)
-        StartSplash();
-    m_bSplashDone = !m_pSplashWnd;
+    // The splash is decided here; its window is made once the first page is on its way
+    // (StartSplash below).
+    const bool bSplash
+        = m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew && m_settings.DisplaySplash != 0;
+    m_bSplashDone = !bSplash;
 
     m_pMainWnd = new CMainFrame(m_settings);
     m_pMainWnd->setAttribute(Qt::WA_DeleteOnClose);
@@ -145,9 +147,11 @@ bool CQuillbrowApp::InitInstance()
 
     OpenFirstWindow();
     PlaceMainFrame();
-    // The frame comes up right behind the splash screen.
-    if (m_pSplashWnd)
-        m_pSplashWnd->raise();
+    // Nothing is painted before the event loop runs, so a splash made earlier would show
+    // no sooner; made now, it costs the first page's start nothing. It comes up in front
+    // of the frame.
+    if (bSplash && !m_bSplashDone)
+        StartSplash();
     qCDebug(lcStartup, "main frame shown, pid %lld", QCoreApplication::applicationPid());
     return true;
 }
@@ -178,14 +182,17 @@ CQuillbrowView *CQuillbrowApp::CreateNewWindow(bool bShow, bool bAddTab)
 void CQuillbrowApp::OpenFirstWindow()
 {
     CQuillbrowView *view = CreateNewWindow(true, true);
-    if (!view)
+    if (!view) {
+        // No page will complete.
+        m_bSplashDone = true;
         return;
+    }
     if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
         const QString address = StartAddress();
         // An engine without a start page leaves the window empty, and no page will
         // complete to end the splash screen.
         if (!address.isEmpty()) {
-            if (m_pSplashWnd)
+            if (!m_bSplashDone)
                 view->SignalSplashOnComplete();
             view->Navigate2(address);
         } else {
@@ -222,8 +229,6 @@ bool CQuillbrowApp::HandOverToRunningCopy()
 
 void CQuillbrowApp::StartSplash()
 {
-    // Cleared before the splash's first tick can read it.
-    m_bSplashDone = false;
     m_pSplashWnd = new CSplashWnd(m_bSplashDone);
     connect(m_pSplashWnd, &CSplashWnd::finished, this, [this] {
         if (m_pMainWnd) {
@@ -232,6 +237,7 @@ void CQuillbrowApp::StartSplash()
         }
     });
     m_pSplashWnd->show();
+    m_pSplashWnd->raise();
 }
 
 void CQuillbrowApp::CheckDefaultBrowser()

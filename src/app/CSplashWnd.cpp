@@ -4,21 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QTimerEvent>
-
-namespace {
-QPixmap RenderSvg(const QString &path)
-{
-    QSvgRenderer renderer(path);
-    QImage image(renderer.defaultSize(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter);
-    painter.end();
-    return QPixmap::fromImage(image);
-}
-} // namespace
 
 CSpriteSpan SpriteSpan(int x, int w)
 {
@@ -39,8 +25,9 @@ int NextStep(int x, int w, int nStep)
 CSplashWnd::CSplashWnd(const std::atomic<bool> &bDone, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_bDone(bDone)
-    , m_bmpBackground(RenderSvg(QStringLiteral(":/quillbrow/splash.svg")))
-    , m_bmpSprite(RenderSvg(QStringLiteral(":/quillbrow/splash-bar.svg")))
+    // Drawn from res/images/*.svg when the program is built.
+    , m_bmpBackground(QStringLiteral(":/quillbrow/splash.png"))
+    , m_bmpSprite(QStringLiteral(":/quillbrow/splash-bar.png"))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     // The program must end with its frame even while the first page still loads.
