@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -49,11 +51,86 @@ bool SomeoneAnswers(const QString &path)
 
 QString InstanceChannel::ServerPath()
 {
-    const QString name = QStringLiteral("quillbrow-%1.socket").arg(getuid());
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(name);
-    return QDir(QDir::tempPath()).filePath(name);
+    const QString folder = PrivateFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
+    if (folder.isEmpty())
+        return {};
+    return QDir(folder).filePath(QStringLiteral("quillbrow-%1.socket").arg(geteuid()));
+}
+
+bool InstanceChannel::IsPrivateFolder(const QString &path)
+{
+    struct stat st = {};
+    // lstat: a link is refused, whatever it points to, since its target can change.
+    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0
+        && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+QString InstanceChannel::PrivateFolder(const QString &runtimeDir, const QString &tempDir)
+{
+    if (IsPrivateFolder(runtimeDir))
+        return runtimeDir;
+    if (tempDir.isEmpty())
+        return {};
+    const QString own = QDir(tempDir).filePath(QStringLiteral("quillbrow-%1").arg(geteuid()));
+    // mkdir fails on anything already there; what is there is then judged as it stands.
+    ::mkdir(QFile::encodeName(own).constData(), S_IRWXU);
+    return IsPrivateFolder(own) ? own : QString();
+}
+
+std::optional<uid_t> InstanceChannel::PeerUid(qintptr socketDescriptor)
+{
+    struct ucred cred = {};
+    socklen_t nLength = sizeof cred;
+    if (socketDescriptor < 0
+        || ::getsockopt(int(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &cred, &nLength) != 0
+        || nLength != sizeof cred)
+        return std::nullopt;
+    return cred.uid;
+}
+
+bool InstanceChannel::IsTrustedPeer(std::optional<uid_t> peerUid)
+{
+    return peerUid && *peerUid == geteuid();
+}
+
+InstanceChannel::CFrameReader::EResult InstanceChannel::CFrameReader::Next(QByteArray &payload,
+                                                                           QString &reason)
+{
+    if (m_buffer.size() < 4)
+        return EResult::NeedMore;
+    const quint32 nLength = qFromLittleEndian<quint32>(m_buffer.constData());
+    if (nLength == 0 || nLength > kMaxFrame) {
+        reason = QStringLiteral("frame length %1 out of range").arg(nLength);
+        m_buffer.clear();
+        return EResult::Error;
+    }
+    if (quint32(m_buffer.size() - 4) < nLength)
+        return EResult::NeedMore;
+    payload = m_buffer.mid(4, nLength);
+    m_buffer.remove(0, 4 + qsizetype(nLength));
+    return EResult::Frame;
+}
+
+std::optional<QByteArray> InstanceChannel::HandleMessage(IInstanceReceiver &receiver,
+                                                         const QByteArray &payload, QString &reason)
+{
+    const quint8 nKind = payload.isEmpty() ? 0 : quint8(payload.at(0));
+    switch (nKind) {
+    case Find:
+        return LittleEndian<quint64>(receiver.OnFindInstance());
+    case CopyData:
+        if (payload.size() < 5) {
+            reason = QStringLiteral("copy-data without a tag");
+            return std::nullopt;
+        }
+        return LittleEndian<quint32>(receiver.OnCopyData(
+            qFromLittleEndian<quint32>(payload.constData() + 1), payload.mid(5)));
+    case Navigate:
+        return LittleEndian<quint32>(receiver.OnNavigate());
+    default:
+        reason = QStringLiteral("unknown message kind %1").arg(nKind);
+        return std::nullopt;
+    }
 }
 
 CInstanceServer::CInstanceServer(IInstanceReceiver *pReceiver, QObject *parent, int nIdleTimeoutMs)
@@ -77,6 +154,8 @@ bool CInstanceServer::Listen(const QString &path)
     const QString fullPath = path.isEmpty() ? InstanceChannel::ServerPath() : path;
     if (m_pServer->isListening())
         m_pServer->close();
+    if (fullPath.isEmpty())
+        return false;
 
     // With access options set, QLocalServer binds elsewhere and renames the socket onto the
     // path, silently taking it over from a live copy. So the path is probed first, and the
@@ -107,7 +186,17 @@ bool CInstanceServer::IsListening() const
 void CInstanceServer::OnNewConnection()
 {
     while (QLocalSocket *pSocket = m_pServer->nextPendingConnection()) {
-        m_buffers.insert(pSocket, QByteArray());
+        // The socket file is the user's own; this holds even where its permissions
+        // were opened, and costs one call per connection.
+        const std::optional<uid_t> peer = InstanceChannel::PeerUid(pSocket->socketDescriptor());
+        if (!InstanceChannel::IsTrustedPeer(peer)) {
+            pSocket->abort();
+            pSocket->deleteLater();
+            emit clientDropped(peer ? QStringLiteral("peer is user %1").arg(*peer)
+                                    : QStringLiteral("peer unknown"));
+            continue;
+        }
+        m_readers.insert(pSocket, {});
         pSocket->setReadBufferSize(kReadChunk);
 
         auto *pIdle = new QTimer(pSocket);
@@ -115,9 +204,9 @@ void CInstanceServer::OnNewConnection()
         // A partial frame left hanging this long means the peer is stuck or hostile.
         pIdle->setInterval(m_nIdleTimeoutMs);
         connect(pIdle, &QTimer::timeout, this, [this, pSocket] {
-            if (!m_buffers.value(pSocket).isEmpty())
+            if (m_readers.value(pSocket).HasPartialFrame())
                 emit clientDropped(QStringLiteral("timed out inside a frame"));
-            m_buffers.remove(pSocket);
+            m_readers.remove(pSocket);
             pSocket->abort();
             pSocket->deleteLater();
         });
@@ -125,11 +214,11 @@ void CInstanceServer::OnNewConnection()
 
         connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] { OnReadyRead(pSocket); });
         connect(pSocket, &QLocalSocket::disconnected, this, [this, pSocket] {
-            const auto it = m_buffers.constFind(pSocket);
-            if (it != m_buffers.constEnd()) {
-                if (!it->isEmpty())
+            const auto it = m_readers.constFind(pSocket);
+            if (it != m_readers.constEnd()) {
+                if (it->HasPartialFrame())
                     emit clientDropped(QStringLiteral("closed inside a frame"));
-                m_buffers.erase(it);
+                m_readers.erase(it);
             }
             pSocket->deleteLater();
         });
@@ -141,7 +230,7 @@ void CInstanceServer::OnReadyRead(QLocalSocket *pSocket)
     // The receiver may run a nested event loop, in which this client can go away.
     const QPointer<QLocalSocket> guard(pSocket);
     const auto drop = [&](const QString &reason) {
-        m_buffers.remove(pSocket);
+        m_readers.remove(pSocket);
         emit clientDropped(reason);
         if (guard) {
             // Replies already earned by earlier frames still go out.
@@ -152,52 +241,32 @@ void CInstanceServer::OnReadyRead(QLocalSocket *pSocket)
     };
 
     while (guard && pSocket->bytesAvailable() > 0) {
-        auto it = m_buffers.find(pSocket);
-        if (it == m_buffers.end())
+        auto it = m_readers.find(pSocket);
+        if (it == m_readers.end())
             return;
-        it->append(pSocket->read(kReadChunk));
+        it->Append(pSocket->read(kReadChunk));
 
         for (;;) {
-            it = m_buffers.find(pSocket);
-            if (!guard || it == m_buffers.end())
+            it = m_readers.find(pSocket);
+            if (!guard || it == m_readers.end())
                 return;
-            QByteArray &buffer = *it;
-            if (buffer.size() < 4)
+            QByteArray payload;
+            QString reason;
+            const auto result = it->Next(payload, reason);
+            if (result == InstanceChannel::CFrameReader::EResult::NeedMore)
                 break;
-            const quint32 nLength = qFromLittleEndian<quint32>(buffer.constData());
-            if (nLength == 0 || nLength > InstanceChannel::kMaxFrame) {
-                drop(QStringLiteral("frame length %1 out of range").arg(nLength));
+            if (result == InstanceChannel::CFrameReader::EResult::Error) {
+                drop(reason);
                 return;
             }
-            if (quint32(buffer.size() - 4) < nLength)
-                break;
-            const QByteArray payload = buffer.mid(4, nLength);
-            buffer.remove(0, 4 + nLength);
-
-            const quint8 nKind = quint8(payload.at(0));
-            QByteArray reply;
-            switch (nKind) {
-            case InstanceChannel::Find:
-                reply = LittleEndian<quint64>(m_pReceiver->OnFindInstance());
-                break;
-            case InstanceChannel::CopyData:
-                if (payload.size() < 5) {
-                    drop(QStringLiteral("copy-data without a tag"));
-                    return;
-                }
-                reply = LittleEndian<quint32>(m_pReceiver->OnCopyData(
-                    qFromLittleEndian<quint32>(payload.constData() + 1), payload.mid(5)));
-                break;
-            case InstanceChannel::Navigate:
-                reply = LittleEndian<quint32>(m_pReceiver->OnNavigate());
-                break;
-            default:
-                drop(QStringLiteral("unknown message kind %1").arg(nKind));
+            const auto reply = InstanceChannel::HandleMessage(*m_pReceiver, payload, reason);
+            if (!reply) {
+                drop(reason);
                 return;
             }
             if (guard && pSocket->state() == QLocalSocket::ConnectedState)
-                pSocket->write(Frame(reply));
-            emit messageHandled(nKind);
+                pSocket->write(Frame(*reply));
+            emit messageHandled(quint8(payload.at(0)));
         }
     }
 
@@ -222,8 +291,14 @@ bool CInstanceClient::FindExistingInstance(const QString &path)
 {
     m_nFrameId = 0;
     m_pSocket->abort();
-    m_pSocket->connectToServer(path.isEmpty() ? InstanceChannel::ServerPath() : path);
-    if (!m_pSocket->waitForConnected(m_nTimeoutMs)) {
+    const QString fullPath = path.isEmpty() ? InstanceChannel::ServerPath() : path;
+    if (fullPath.isEmpty())
+        return false;
+    m_pSocket->connectToServer(fullPath);
+    // The address the user asked for goes to no one but the user's own copy.
+    if (!m_pSocket->waitForConnected(m_nTimeoutMs)
+        || !InstanceChannel::IsTrustedPeer(
+            InstanceChannel::PeerUid(m_pSocket->socketDescriptor()))) {
         m_pSocket->abort();
         return false;
     }
