@@ -105,36 +105,43 @@ void CSettings::Load()
     LoadAutoCloseList();
 }
 
-// Write failures of single values are not reported: the record stays intact in
-// memory and the next save tries again.
+// Write failures are not reported beyond the list's: the record stays intact in
+// memory and the next save tries again. Fields and list go in one write, so a
+// program killed while saving leaves the previous record or this one, never a mix.
 void CSettings::Save()
 {
-    auto writeInt = [](const QString &name, int value) {
-        WriteProfileInt(kSection, name, value);
+    const auto integer = [](const QString &name, int value) {
+        return CRegValue {kSection, name, value};
     };
-    auto writeString = [](const QString &name, const QString &value) {
-        WriteProfileString(kSection, name, value);
+    const auto string = [](const QString &name, const QString &value) {
+        return CRegValue {kSection, name, value};
     };
-
-    writeInt(QStringLiteral("StartMode"), StartMode);
-    writeInt(QStringLiteral("ActivateNewWindow"), ActivateNewWindow);
-    writeString(QStringLiteral("LastVisited"), LastVisited);
-    writeString(QStringLiteral("CustomHomepage"), CustomHomepage);
-    writeInt(QStringLiteral("ConfirmExitApp"), ConfirmExitApp);
-    writeInt(QStringLiteral("ConfirmCloseAll"), ConfirmCloseAll);
-    writeInt(QStringLiteral("ConfirmCloseAllEx"), ConfirmCloseAllEx);
-    writeInt(QStringLiteral("ConfirmSynchronize"), ConfirmSynchronize);
-    writeInt(QStringLiteral("ConfirmUserClose"), ConfirmUserClose);
-    writeInt(QStringLiteral("ConfirmClearAddress"), ConfirmClearAddress);
-    writeInt(QStringLiteral("ConfirmAddToAutoClose"), ConfirmAddToAutoClose);
-    writeInt(QStringLiteral("MaximizeChild"), MaximizeChild);
-    writeInt(QStringLiteral("OpenInNewWindow"), OpenInNewWindow);
-    writeInt(QStringLiteral("MultipleInstance"), MultipleInstance);
-    writeInt(QStringLiteral("CheckDefaultBrowser"), CheckDefaultBrowser);
-    writeInt(QStringLiteral("DisplaySplash"), DisplaySplash);
-    writeInt(QStringLiteral("ActivateMode"), ActivateMode);
-
-    SaveAutoCloseList();
+    const QList<CRegValue> values = {
+        integer(QStringLiteral("StartMode"), StartMode),
+        integer(QStringLiteral("ActivateNewWindow"), ActivateNewWindow),
+        string(QStringLiteral("LastVisited"), LastVisited),
+        string(QStringLiteral("CustomHomepage"), CustomHomepage),
+        integer(QStringLiteral("ConfirmExitApp"), ConfirmExitApp),
+        integer(QStringLiteral("ConfirmCloseAll"), ConfirmCloseAll),
+        integer(QStringLiteral("ConfirmCloseAllEx"), ConfirmCloseAllEx),
+        integer(QStringLiteral("ConfirmSynchronize"), ConfirmSynchronize),
+        integer(QStringLiteral("ConfirmUserClose"), ConfirmUserClose),
+        integer(QStringLiteral("ConfirmClearAddress"), ConfirmClearAddress),
+        integer(QStringLiteral("ConfirmAddToAutoClose"), ConfirmAddToAutoClose),
+        integer(QStringLiteral("MaximizeChild"), MaximizeChild),
+        integer(QStringLiteral("OpenInNewWindow"), OpenInNewWindow),
+        integer(QStringLiteral("MultipleInstance"), MultipleInstance),
+        integer(QStringLiteral("CheckDefaultBrowser"), CheckDefaultBrowser),
+        integer(QStringLiteral("DisplaySplash"), DisplaySplash),
+        integer(QStringLiteral("ActivateMode"), ActivateMode),
+    };
+    const QList<CRegNumberedValues> list = AutoCloseKeys();
+    if (!list.constFirst().values.isEmpty() && !RegIsWritable(ERegRoot::Program)) {
+        // The list in memory stays intact; the next successful save stores it.
+        ShowSystemError(StoreWriteError());
+        return;
+    }
+    RegWriteValues(ERegRoot::Program, values, list);
 }
 
 const QString &CSettings::GetStartPage(const QString &engineStartPage) const
@@ -215,7 +222,7 @@ int CSettings::LoadAutoCloseList()
     return nRead;
 }
 
-void CSettings::SaveAutoCloseList()
+QList<CRegNumberedValues> CSettings::AutoCloseKeys() const
 {
     // Both keys are replaced as a whole so that no value of a longer list survives;
     // empty entries are left out and the counts keep the numbers of their entries.
@@ -227,14 +234,17 @@ void CSettings::SaveAutoCloseList()
         entries.append(AutoCloseList.at(i));
         counts.append(GetAutoCloseCount(i));
     }
+    return {{kAutoCloseKey, kAutoCloseValuePrefix, entries},
+            {kAutoCloseCountKey, kAutoCloseValuePrefix, counts}};
+}
 
-    if (!entries.isEmpty() && !RegIsWritable(ERegRoot::Program)) {
+void CSettings::SaveAutoCloseList()
+{
+    const QList<CRegNumberedValues> keys = AutoCloseKeys();
+    if (!keys.constFirst().values.isEmpty() && !RegIsWritable(ERegRoot::Program)) {
         // The list in memory stays intact; the next successful save stores it.
         ShowSystemError(StoreWriteError());
         return;
     }
-
-    RegReplaceNumberedValues(ERegRoot::Program,
-                             {{kAutoCloseKey, kAutoCloseValuePrefix, entries},
-                              {kAutoCloseCountKey, kAutoCloseValuePrefix, counts}});
+    RegReplaceNumberedValues(ERegRoot::Program, keys);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CRegistry.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +37,8 @@ public:
     int LoadAutoCloseList();
     // Replaces the stored list and its counts in one write.
     void SaveAutoCloseList();
+    // The list and its counts as Save and SaveAutoCloseList store them.
+    QList<CRegNumberedValues> AutoCloseKeys() const;
 
     // The number of windows entry nIndex of AutoCloseList has closed; 0 for an index
     // the counts do not reach.

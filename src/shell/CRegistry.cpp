@@ -263,9 +263,15 @@ bool RegWriteNumberedStrings(ERegRoot root, const QString &subkey, const QString
 
 bool RegReplaceNumberedValues(ERegRoot root, const QList<CRegNumberedValues> &keys)
 {
-    QList<QPair<QString, QVariant>> values;
+    return RegWriteValues(root, {}, keys);
+}
+
+bool RegWriteValues(ERegRoot root, const QList<CRegValue> &values,
+                    const QList<CRegNumberedValues> &replacedKeys)
+{
+    QList<QPair<QString, QVariant>> pairs;
     QStringList groups;
-    for (const CRegNumberedValues &key : keys) {
+    for (const CRegNumberedValues &key : replacedKeys) {
         const QString group = groupOf(key.subkey);
         if (group.isEmpty())
             return false;
@@ -275,10 +281,16 @@ bool RegReplaceNumberedValues(ERegRoot root, const QList<CRegNumberedValues> &ke
             const auto valueKey = keyOf(key.subkey, key.prefix + QString::number(n++));
             if (!valueKey)
                 return false;
-            values.append({*valueKey, value});
+            pairs.append({*valueKey, value});
         }
     }
-    return writeValues(root, values, groups);
+    for (const CRegValue &value : values) {
+        const auto key = keyOf(value.subkey, value.name);
+        if (!key)
+            return false;
+        pairs.append({*key, value.value});
+    }
+    return writeValues(root, pairs, groups);
 }
 
 bool RegDeleteKey(ERegRoot root, const QString &subkey)

@@ -51,6 +51,22 @@ struct CRegNumberedValues
 // values is left without any. Returns false when the store cannot be written.
 bool RegReplaceNumberedValues(ERegRoot root, const QList<CRegNumberedValues> &keys);
 
+// One named value of a key, for RegWriteValues.
+struct CRegValue
+{
+    QString subkey;
+    QString name;
+    QVariant value;
+};
+
+// Writes the values and replaces the numbered keys (as RegReplaceNumberedValues)
+// in one write of the store. Every write of a store replaces its file as a whole
+// (a new file renamed over the old one), so a record written this way is on disk
+// either entirely or not at all, even when the program is killed halfway.
+// Returns false when the store cannot be written or a name addresses a subkey.
+bool RegWriteValues(ERegRoot root, const QList<CRegValue> &values,
+                    const QList<CRegNumberedValues> &replacedKeys = {});
+
 // Deletes a key with all its values and subkeys. Returns false when it did not exist
 // or the store cannot be written.
 bool RegDeleteKey(ERegRoot root, const QString &subkey);
