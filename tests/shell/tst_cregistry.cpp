@@ -2,6 +2,9 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 static QByteArray ReadBytes(const QString &path)
 {
     QFile file(path);
@@ -109,6 +112,46 @@ private slots:
         QCOMPARE(ReadBytes(path), QByteArray("[Settings]\nStartMode=3\n"));
         QCOMPARE(ReadBytes(path + u".broken"_qs), garbage);
         QVERIFY(!RegStoreIsBroken(ERegRoot::Program));
+    }
+
+    void everyWriteReplacesTheFileWhole_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("readable store") << QByteArray("[Settings]\nA=old\nB=old\n");
+        QTest::newRow("broken store") << QByteArray("[Settings]\n\"A=\x01\x02\n[\n");
+    }
+    void everyWriteReplacesTheFileWhole()
+    {
+        // A program killed while writing must leave the old file or the new one. So a
+        // write never opens the store in place: it makes a new file and renames it over
+        // the old, which a reader holding the old file never sees change.
+        QFETCH(QByteArray, before);
+        WriteStoreFile(before);
+        const QString path = RegStorePath(ERegRoot::Program);
+        const int oldFile = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(oldFile >= 0);
+        const bool bWritten = RegWriteValues(
+            ERegRoot::Program, {{m_settings, u"A"_qs, u"new"_qs}, {m_settings, u"B"_qs, 2}},
+            {{u"Settings\\List"_qs, u"url"_qs, {u"x"_qs}}});
+        QByteArray seen(before.size() + 64, '\0');
+        const ssize_t n = ::pread(oldFile, seen.data(), seen.size(), 0);
+        ::close(oldFile);
+        QVERIFY(bWritten);
+        QCOMPARE(seen.left(n), before);
+        QCOMPARE(ReadBytes(path), QByteArray("[Settings]\nA=new\nB=2\nList\\url1=x\n"));
+        // Nothing of the write is left beside the store.
+        QStringList expected {QFileInfo(path).fileName()};
+        if (before.contains('\x01'))
+            expected += QFileInfo(path).fileName() + u".broken"_qs;
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::Hidden), expected);
+    }
+
+    void batchWithABadNameWritesNothing()
+    {
+        QVERIFY(RegWriteString(ERegRoot::Program, m_settings, u"A"_qs, u"old"_qs));
+        QVERIFY(!RegWriteValues(ERegRoot::Program,
+                                {{m_settings, u"A"_qs, u"new"_qs}, {m_settings, u"B/C"_qs, 1}}));
+        QCOMPARE(ReadBytes(RegStorePath(ERegRoot::Program)), QByteArray("[Settings]\nA=old\n"));
     }
 };
 
