@@ -174,6 +174,16 @@ int CQuillbrowApp::ExitInstance()
     return 0;
 }
 
+void CQuillbrowApp::OnCommitData()
+{
+    if (m_pMainWnd) {
+        m_pMainWnd->SaveSession();
+        m_pMainWnd->SetAskBeforeClose(false);
+    }
+    if (m_bSettingsLoaded)
+        m_settings.Save();
+}
+
 CQuillbrowView *CQuillbrowApp::CreateNewWindow(bool bShow, bool bAddTab)
 {
     return m_pMainWnd ? m_pMainWnd->CreateNewWindow(bShow, bAddTab) : nullptr;

@@ -32,6 +32,10 @@ public:
     bool InitInstance();
     // Saves the settings when they were loaded; returns the exit code.
     int ExitInstance();
+    // The session manager's request to save before the desktop session ends: everything
+    // an exit writes is written now, and the end that follows asks no question. The
+    // program goes on running, since the user may still cancel the logout.
+    void OnCommitData();
 
     CMainFrame *MainFrame() const { return m_pMainWnd; }
     // Makes a browser window in the main frame; null when there is no frame.

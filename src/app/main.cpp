@@ -1,4 +1,5 @@
 #include "CCommandLine.h"
+#include "CEngineSandbox.h"
 #include "CEventLoopWatch.h"
 #include "CGraphicsBackend.h"
 #include "CQuillbrowApp.h"
@@ -7,9 +8,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <QSessionManager>
 
 #include <cstdio>
-#include <unistd.h>
 
 int main(int argc, char **argv)
 {
@@ -20,11 +21,7 @@ int main(int argc, char **argv)
         return 0;
     }
 
-    // Chromium's sandbox refuses to run as root.
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        std::fputs("quillbrow: running as root, the web engine's sandbox is off\n", stderr);
-    }
+    EngineSandbox::Apply();
 
     // Qt WebEngine shares its GL contexts with the widgets; this must precede QApplication.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -49,17 +46,25 @@ int main(int argc, char **argv)
     GraphicsBackend::Apply(cmdInfo.m_nGraphics);
 
     CQuillbrowApp app(args);
+    // Ended from outside, the program still saves what the user set. Caught before
+    // start-up, so that a logout during it waits for the frame and ends it in order.
+    CTermSignals termSignals;
+    bool bEndRequested = false;
+    QObject::connect(&termSignals, &CTermSignals::terminateRequested, &qapp,
+                     [&app, &bEndRequested] {
+                         bEndRequested = true;
+                         // Nobody is there to answer the exit question.
+                         if (CMainFrame *frame = app.MainFrame())
+                             frame->SetAskBeforeClose(false);
+                         QApplication::quit();
+                     });
+    QObject::connect(
+        &qapp, &QGuiApplication::commitDataRequest, &app,
+        [&app](QSessionManager &) { app.OnCommitData(); }, Qt::DirectConnection);
     if (!app.InitInstance())
         return app.ExitInstance();
-    // Ended from outside, the program still saves what the user set.
-    CTermSignals termSignals;
-    QObject::connect(&termSignals, &CTermSignals::terminateRequested, &qapp, [&app] {
-        // Nobody is there to answer the exit question.
-        if (CMainFrame *frame = app.MainFrame())
-            frame->SetAskBeforeClose(false);
-        QApplication::quit();
-    });
-    const int code = QApplication::exec();
+    // A signal taken while start-up waited in a dialog of its own found no loop to end.
+    const int code = bEndRequested ? 0 : QApplication::exec();
     const int exitCode = app.ExitInstance();
     return code != 0 ? code : exitCode;
 }

@@ -654,15 +654,34 @@ void CMainFrame::closeEvent(QCloseEvent *event)
     if (CQuillbrowView *view = GetActiveHtmlView())
         SetLastAddress(view->GetLocationURL());
     m_bLastAddressFrozen = true;
-    m_pAddressBar->SaveHistory();
-    SaveBarState();
     // Full screen is no placement to come back to.
     if (m_bFullScreen)
         OnFullScreen();
-    WriteProfileBinary(kSettingsSection, kPlacementValue, CFramePlacement::Capture(this).ToBytes());
+    SaveLayout();
+    event->accept();
+}
+
+void CMainFrame::SaveLayout()
+{
+    m_pAddressBar->SaveHistory();
+    SaveBarState();
+    if (!m_bFullScreen)
+        WriteProfileBinary(kSettingsSection, kPlacementValue,
+                           CFramePlacement::Capture(this).ToBytes());
     WriteProfileBinary(kSettingsSection, kReBarValue,
                        CBandRecord::ToBytes(m_pReBar->CaptureLayout()));
-    event->accept();
+}
+
+void CMainFrame::SaveSession()
+{
+    if (m_bClosing)
+        return;
+    SettleCookies();
+    if (CQuillbrowView *view = GetActiveHtmlView())
+        SetLastAddress(view->GetLocationURL());
+    SaveLayout();
+    m_settings.MaximizeChild = m_bChildMaximized ? 1 : 0;
+    m_settings.LastVisited = m_strLastAddress;
 }
 
 void CMainFrame::SaveBarState()

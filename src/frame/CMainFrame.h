@@ -94,6 +94,10 @@ public:
     CDownloadsWindow *DownloadsWindow() const { return m_pDownloadsWindow; }
     // Closing without the exit question, for an end the user did not ask for.
     void SetAskBeforeClose(bool bAsk) { m_bAskBeforeClose = bAsk; }
+    // Writes what closing the frame writes (typed addresses, bars, placement) and puts
+    // the last address and the maximized state into the settings, the frame left open:
+    // a session that ends may kill the program right after asking it to save.
+    void SaveSession();
 
     // Asks for the entry (unless ConfirmAddToAutoClose is off), adds it to the AutoClose
     // list and closes the window; nothing without a window.
@@ -190,6 +194,7 @@ private:
     // Waits, briefly, until every page's recent cookies have reached the store.
     void SettleCookies();
     void SaveBarState();
+    void SaveLayout();
     void OnThemeChange();
     CDownloadManager *Downloads();
     void OnShowDownloads();

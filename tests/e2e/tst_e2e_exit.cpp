@@ -1,4 +1,6 @@
 #include "CConfirmDlg.h"
+#include "CInstanceChannel.h"
+#include "CRegistry.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
 #include "CTestServer.h"
@@ -29,6 +31,10 @@ private slots:
                            u"<script>document.cookie = 'visitor=42; max-age=86400; path=/';"
                            "new Image().src = '/cookie-set';</script>"_qs);
         m_server.RoutePage(u"/cookie-set"_qs, QString());
+        m_server.RoutePage(u"/loaded"_qs, u"Loaded"_qs,
+                           u"<script>addEventListener('load', () => "
+                           "{ new Image().src = '/loaded-seen'; });</script>"_qs);
+        m_server.RoutePage(u"/loaded-seen"_qs, QString());
     }
 
     void cleanup()
@@ -77,6 +83,49 @@ private slots:
         CUserSession again;
         QVERIFY(again.Start());
         QVERIFY(again.WaitForPage(Url(u"/two"_qs)));
+    }
+
+    void endedFromOutsideSavesAsExitDoes_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<bool>("whileStarting"); // sent before the first page is up
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("SIGHUP, a logout") << int(SIGHUP) << false;
+        QTest::newRow("SIGINT, Ctrl+C") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM while starting") << int(SIGTERM) << true;
+        QTest::newRow("SIGHUP while starting") << int(SIGHUP) << true;
+    }
+    void endedFromOutsideSavesAsExitDoes()
+    {
+        // The real program in a process of its own, with the exit question on: nobody
+        // is there to answer it, and it must not keep the program from saving.
+        QFETCH(int, signal);
+        QFETCH(bool, whileStarting);
+        QFile::remove(RegStorePath(ERegRoot::Program));
+        CUserSession::WriteStoredSettings({{u"Settings/CustomHomepage"_qs, u"kept"_qs}});
+        const QString page = Url(u"/loaded"_qs);
+        const int nBefore = m_server.RequestCount(u"/loaded-seen"_qs);
+        std::unique_ptr<QProcess> copy(CUserSession::StartSecondCopy({page}));
+        if (whileStarting) {
+            // Its socket is made before its first window.
+            QVERIFY(EngineTestUtil::WaitFor(
+                [] { return QFileInfo::exists(InstanceChannel::ServerPath()); }));
+        } else {
+            QVERIFY(EngineTestUtil::WaitFor(
+                [&] { return m_server.RequestCount(u"/loaded-seen"_qs) > nBefore; }));
+        }
+        ::kill(pid_t(copy->processId()), signal);
+        QVERIFY(EngineTestUtil::WaitFor([&] { return copy->state() == QProcess::NotRunning; }));
+        QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy->exitCode(), 0);
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/CustomHomepage"_qs).toString(), u"kept"_qs);
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/MainFramePosition"_qs).toByteArray().size(),
+                 44);
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/ReBar"_qs).toByteArray().size(), 320);
+        QVERIFY(CUserSession::StoredSetting(u"Settings/ToolBar"_qs).isValid());
+        // The address it was asked to open is the last one visited, once it was open.
+        if (!whileStarting)
+            QCOMPARE(CUserSession::StoredSetting(u"Settings/LastVisited"_qs).toString(), page);
     }
 
     void cookieSetJustBeforeTheEndIsThereNextTime()
