@@ -236,6 +236,15 @@ QByteArray CMainToolBar::SaveState() const
 
 bool CMainToolBar::RestoreState(const QByteArray &state)
 {
+    const auto ids = DecodeState(state);
+    if (!ids)
+        return false;
+    SetButtons(*ids);
+    return true;
+}
+
+std::optional<QList<int>> CMainToolBar::DecodeState(const QByteArray &state)
+{
     QDataStream in(state);
     in.setVersion(QDataStream::Qt_6_0);
     quint32 nMagic = 0;
@@ -243,7 +252,7 @@ bool CMainToolBar::RestoreState(const QByteArray &state)
     in >> nMagic >> nCount;
     if (in.status() != QDataStream::Ok || nMagic != kStateMagic || nCount < 0
         || nCount > kMaxStoredButtons)
-        return false;
+        return std::nullopt;
     QList<int> ids;
     for (qint32 i = 0; i < nCount; ++i) {
         qint32 nId = 0;
@@ -251,9 +260,8 @@ bool CMainToolBar::RestoreState(const QByteArray &state)
         ids.append(nId);
     }
     if (in.status() != QDataStream::Ok || !in.atEnd())
-        return false;
-    SetButtons(ids);
-    return true;
+        return std::nullopt;
+    return ids;
 }
 
 QToolButton *CMainToolBar::Button(int nId) const

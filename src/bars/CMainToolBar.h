@@ -5,6 +5,7 @@
 #include <QToolBar>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -58,6 +59,9 @@ public:
     // a value that is empty or not one of ours; unknown ids in it are skipped.
     QByteArray SaveState() const;
     bool RestoreState(const QByteArray &state);
+    // The button ids a stored state lists, as stored (unknown ids and repeats
+    // included: SetButtons drops those); nothing when the state is not one.
+    static std::optional<QList<int>> DecodeState(const QByteArray &state);
 
     // The button of a command on the bar, null when it is not there.
     QToolButton *Button(int nId) const;

@@ -128,6 +128,40 @@ private slots:
             QCOMPARE(CUserSession::StoredSetting(u"Settings/LastVisited"_qs).toString(), page);
     }
 
+    void sessionSaveRequestWritesWhatAnExitWrites()
+    {
+        // What the desktop's session manager asks before a logout (commitDataRequest):
+        // everything is on disk at once, though the program runs on, and the end that
+        // follows asks nothing.
+        QFile::remove(RegStorePath(ERegRoot::Program));
+        CUserSession::WriteStoredSettings({{u"Settings/CustomHomepage"_qs, u"kept"_qs}});
+        CUserSession user;
+        QVERIFY(user.Start({Url(u"/one"_qs)}));
+        QVERIFY(user.WaitForPage(Url(u"/one"_qs)));
+        user.TypeAddress(Url(u"/two"_qs));
+        QVERIFY(user.WaitForPage(Url(u"/two"_qs)));
+        QVERIFY(!CUserSession::StoredSetting(u"Settings/MainFramePosition"_qs).isValid());
+
+        user.App()->OnCommitData();
+        QVERIFY(user.IsRunning());
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/LastVisited"_qs).toString(),
+                 Url(u"/two"_qs));
+        QCOMPARE(CUserSession::StoredEngineSetting(u"TypedURLs/url1"_qs).toString(),
+                 Url(u"/two"_qs));
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/MainFramePosition"_qs).toByteArray().size(),
+                 44);
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/ReBar"_qs).toByteArray().size(), 320);
+        QVERIFY(CUserSession::StoredSetting(u"Settings/ToolBar"_qs).isValid());
+        QCOMPARE(CUserSession::StoredSetting(u"Settings/CustomHomepage"_qs).toString(), u"kept"_qs);
+
+        // The question would take this answer; it is never asked.
+        CConfirmDlg::SetNextAnswer(IDNO);
+        QVERIFY(user.ChooseMenu({u"File"_qs, u"Exit"_qs}));
+        QVERIFY(user.WaitForExit());
+        QVERIFY(CConfirmDlg::HasPendingAnswers());
+        CConfirmDlg::ClearNextAnswers();
+    }
+
     void cookieSetJustBeforeTheEndIsThereNextTime()
     {
         // Real copies of the program: the engine's files are written when its process
