@@ -1,5 +1,7 @@
 #include "CFramePlacement.h"
 
+#include <limits>
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -49,7 +51,14 @@ QByteArray CFramePlacement::ToBytes() const
 
 QRect CFramePlacement::NormalRect() const
 {
-    return QRect(left, top, right - left, bottom - top);
+    // A damaged record may hold any numbers. Sizes are worked out wide, and one that
+    // is not a positive int gives no rectangle, so no coordinate leaves int range.
+    const qint64 width = qint64(right) - left;
+    const qint64 height = qint64(bottom) - top;
+    constexpr qint64 kMax = std::numeric_limits<int>::max();
+    if (width <= 0 || height <= 0 || width > kMax || height > kMax)
+        return {};
+    return QRect(left, top, int(width), int(height));
 }
 
 void CFramePlacement::SetNormalRect(const QRect &rect)

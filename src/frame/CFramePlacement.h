@@ -24,6 +24,7 @@ struct CFramePlacement
     static CFramePlacement FromBytes(const QByteArray &data);
     QByteArray ToBytes() const;
 
+    // Empty when the stored corners give no positive size that fits an int.
     QRect NormalRect() const;
     void SetNormalRect(const QRect &rect);
 

@@ -1,6 +1,8 @@
 #include "CFramePlacement.h"
 #include "CMainFrame.h"
 
+#include <limits>
+
 #include <QWidget>
 #include <QtTest>
 
@@ -51,6 +53,38 @@ private slots:
         const CFramePlacement p = CFramePlacement::FromBytes(stored);
         QTEST(p.showCmd, "showCmd");
         QTEST(p.bottom, "bottom");
+    }
+
+    void normalRectOfAnyCorners_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("width"); // 0: no rectangle
+        constexpr int kMin = std::numeric_limits<int>::min();
+        constexpr int kMax = std::numeric_limits<int>::max();
+        QTest::newRow("plain") << 40 << 440 << 400;
+        QTest::newRow("one pixel") << 40 << 41 << 1;
+        QTest::newRow("corners equal") << 40 << 40 << 0;
+        QTest::newRow("corners swapped") << 440 << 40 << 0;
+        QTest::newRow("widest that fits") << 0 << kMax << kMax;
+        QTest::newRow("one wider than fits") << -1 << kMax << 0;
+        QTest::newRow("corners at both ends") << kMin << kMax << 0;
+        QTest::newRow("both at the lowest") << kMin << kMin << 0;
+    }
+    void normalRectOfAnyCorners()
+    {
+        QFETCH(int, left);
+        QFETCH(int, right);
+        QFETCH(int, width);
+        // The same numbers down the other axis.
+        CFramePlacement p;
+        p.left = p.top = left;
+        p.right = p.bottom = right;
+        const QRect rect = p.NormalRect();
+        QCOMPARE(rect.width(), width);
+        QCOMPARE(rect.height(), width);
+        if (width > 0)
+            QCOMPARE(rect.topLeft(), QPoint(left, left));
     }
 
     void applyShowsTheStoredState_data()
