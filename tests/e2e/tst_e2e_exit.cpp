@@ -1,5 +1,6 @@
 #include "CConfirmDlg.h"
 #include "CInstanceChannel.h"
+#include "CQuillbrowApp.h"
 #include "CRegistry.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
