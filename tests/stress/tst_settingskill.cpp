@@ -14,7 +14,7 @@
 // with each value as the last finished write left it or as the interrupted one meant
 // it, never damaged, never empty.
 //
-// QUILLBROW_KILL_ROUNDS (200) and QUILLBROW_KILL_PROGRAM_ROUNDS (10) set how often
+// QUILLBROW_KILL_ROUNDS (200) and QUILLBROW_KILL_PROGRAM_ROUNDS (20) set how often
 // each victim is killed; QUILLBROW_KILL_SEED replays the moments of an earlier run.
 class TestSettingsKill : public QObject
 {
@@ -146,7 +146,7 @@ private slots:
         // The real program, ended as a logout ends it and killed while it saves. What it
         // writes at exit is what it loaded plus the frame's layout, so the values set
         // here must come back unchanged, and the layout values whole or not at all.
-        const int nRounds = Rounds("QUILLBROW_KILL_PROGRAM_ROUNDS", 10);
+        const int nRounds = Rounds("QUILLBROW_KILL_PROGRAM_ROUNDS", 20);
         QDir(QFileInfo(RegStorePath(ERegRoot::Program)).path()).removeRecursively();
         const QString socket = InstanceChannel::ServerPath();
         int nSaved = 0;
@@ -172,7 +172,7 @@ private slots:
                 QFileInfo::exists(socket) || program.state() != QProcess::Running, 60000);
             QCOMPARE(program.state(), QProcess::Running);
             ::kill(pid_t(program.processId()), SIGTERM);
-            KillAfter(program, int(m_random.bounded(2000)));
+            KillAfter(program, int(m_random.bounded(800)));
             QTRY_VERIFY_WITH_TIMEOUT(program.state() == QProcess::NotRunning, 60000);
             if (program.exitStatus() == QProcess::NormalExit)
                 ++nSaved;
