@@ -129,8 +129,10 @@ private slots:
         QCOMPARE(IdOf(items.at(8)), 4000);
         QCOMPARE(IdOf(items.at(9)), 4001);
         QCOMPARE(IdOf(items.at(11)), 2001);
-        // The fixed commands stay, the rest is built anew at every opening.
-        QCOMPARE(Texts(Open(Top())), Texts(items));
+        // The fixed commands stay, the rest is built anew at every opening: the items
+        // of the first opening are gone by then.
+        const QStringList texts = Texts(items);
+        QCOMPARE(Texts(Open(Top())), texts);
     }
 
     void emptyFoldersShowEightSpaces()
