@@ -130,9 +130,10 @@ private slots:
         const QString garbage = QDir::home().filePath(u"garbage.htm"_qs);
         QFile bad(garbage);
         QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("\x7F"
-                  "ELF\x02\x01\x01\0\0\0 not bookmarks",
-                  27);
+        // The start of a program file, NULs included: counted from the literal itself.
+        static const char kProgram[] = "\x7F"
+                                       "ELF\x02\x01\x01\0\0\0 not bookmarks";
+        bad.write(kProgram, sizeof kProgram - 1);
         bad.close();
         CFileDialog::SetNextAnswer(garbage);
         CConfirmDlg::SetNextAnswer(IDOK);
