@@ -10,6 +10,15 @@
 namespace {
 int g_fds[2] = {-1, -1};
 
+void SetMask(int nHow)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int nSignal : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&set, nSignal);
+    ::sigprocmask(nHow, &set, nullptr);
+}
+
 void OnSignal(int nSignal)
 {
     const char byte = char(nSignal);
@@ -18,11 +27,18 @@ void OnSignal(int nSignal)
 }
 } // namespace
 
+void CTermSignals::HoldUntilCaught()
+{
+    SetMask(SIG_BLOCK);
+}
+
 CTermSignals::CTermSignals(QObject *parent)
     : QObject(parent)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) {
+        SetMask(SIG_UNBLOCK);
         return;
+    }
     ::fcntl(g_fds[0], F_SETFL, O_NONBLOCK);
     m_pNotifier = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
     connect(m_pNotifier, &QSocketNotifier::activated, this, [this] {
@@ -36,6 +52,8 @@ CTermSignals::CTermSignals(QObject *parent)
     action.sa_flags = SA_RESTART;
     for (int nSignal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(nSignal, &action, nullptr);
+    // One held back since start-up arrives now, at the handler.
+    SetMask(SIG_UNBLOCK);
 }
 
 CTermSignals::~CTermSignals()

@@ -14,6 +14,11 @@ public:
     explicit CTermSignals(QObject *parent = nullptr);
     ~CTermSignals() override;
 
+    // Holds the signals back (they stay pending) until a CTermSignals catches them, so
+    // one that comes early in start-up is not the default action's sudden death. Call
+    // it before any child process starts: they would inherit the mask.
+    static void HoldUntilCaught();
+
 signals:
     void terminateRequested(int nSignal);
 

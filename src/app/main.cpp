@@ -21,6 +21,8 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    // From here a logout or Ctrl+C waits for the handler below instead of killing.
+    CTermSignals::HoldUntilCaught();
     EngineSandbox::Apply();
 
     // Qt WebEngine shares its GL contexts with the widgets; this must precede QApplication.
