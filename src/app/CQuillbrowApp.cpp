@@ -5,6 +5,7 @@
 #include "CClientLaunchers.h"
 #include "CConfirmDlg.h"
 #include "CDefaultBrowser.h"
+#include "CEarlyHandOver.h"
 #include "CFramePlacement.h"
 #include "CMainFrame.h"
 #include "COfflineState.h"
@@ -222,19 +223,7 @@ QString CQuillbrowApp::StartAddress() const
 
 bool CQuillbrowApp::HandOverToRunningCopy()
 {
-    CInstanceClient client;
-    if (!client.FindExistingInstance())
-        return false;
-    qCDebug(lcStartup, "handing over to the running copy %llu", client.FrameId());
-    if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileOpen) {
-        QByteArray data = m_cmdInfo.m_strFileName.toUtf8();
-        data.append('\0');
-        if (client.SendCopyData(0, data) != 0)
-            client.SendNavigate();
-    } else {
-        client.SendNavigate();
-    }
-    return true;
+    return EarlyHandOver::HandOverToRunningCopy(m_cmdInfo);
 }
 
 void CQuillbrowApp::StartSplash()

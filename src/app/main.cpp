@@ -1,4 +1,5 @@
 #include "CCommandLine.h"
+#include "CEarlyHandOver.h"
 #include "CEngineSandbox.h"
 #include "CEventLoopWatch.h"
 #include "CGraphicsBackend.h"
@@ -24,6 +25,11 @@ int main(int argc, char **argv)
     // From here a logout or Ctrl+C waits for the handler below instead of killing.
     CTermSignals::HoldUntilCaught();
     EngineSandbox::Apply();
+
+    // A start that only hands its address to a running copy ends here, before Qt
+    // connects to the display.
+    if (const std::optional<int> code = EarlyHandOver::Run({argv + 1, argv + argc}))
+        return *code;
 
     // Qt WebEngine shares its GL contexts with the widgets; this must precede QApplication.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

@@ -1,4 +1,5 @@
 #include "CCommandLine.h"
+#include "CEarlyHandOver.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
 
@@ -113,6 +114,27 @@ private slots:
     {
         QCOMPARE(VersionText(), u"Quillbrow 1.01c\n"_qs);
         QCOMPARE(SourceString(IDS_VERSION), QStringLiteral(QUILLBROW_VERSION));
+    }
+
+    // Only arguments that need no application object to be read may take the early
+    // hand-over; Qt's own single-dash options must reach QApplication first.
+    void plainArguments_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("args");
+        QTest::addColumn<bool>("plain");
+        using L = QList<QByteArray>;
+        QTest::newRow("none") << L {} << true;
+        QTest::newRow("address and our options")
+            << L {"--graphics=gpu", "http://h/", "--private"} << true;
+        QTest::newRow("a lone dash is a name") << L {"-"} << true;
+        QTest::newRow("Qt's option") << L {"-platform", "offscreen", "http://h/"} << false;
+        QTest::newRow("Qt's option after an address") << L {"http://h/", "-style=x"} << false;
+        QTest::newRow("dashed name after --") << L {"--", "-platform"} << true;
+    }
+    void plainArguments()
+    {
+        QFETCH(QList<QByteArray>, args);
+        QTEST(EarlyHandOver::ArgumentsArePlain(args), "plain");
     }
 };
 

@@ -29,11 +29,18 @@ class TestSingleInstance : public QObject
         file.write("[Settings]\nCheckDefaultBrowser=0\n" + lines);
     }
 
-    QProcess *Launch(const QStringList &args = {})
+    QProcess *Launch(const QStringList &args = {}, bool bDisplay = true)
     {
         auto *process = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_LOGGING_RULES"_qs, u"quillbrow.startup.debug=true"_qs);
+        if (!bDisplay) {
+            // A start that made an application object would end at once, unable to
+            // reach a display.
+            env.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
+            env.insert(u"DISPLAY"_qs, u":none"_qs);
+            env.remove(u"WAYLAND_DISPLAY"_qs);
+        }
         process->setProcessEnvironment(env);
         connect(process, &QProcess::readyReadStandardError, this,
                 [this, process] { m_output[process] += process->readAllStandardError(); });
@@ -43,9 +50,11 @@ class TestSingleInstance : public QObject
     }
 
     // A second start hands its address over and ends with exit code 0.
-    void HandOver(QProcess *running, const QString &address)
+    void HandOver(QProcess *running, const QString &address, const QStringList &options = {},
+                  bool bDisplay = true)
     {
-        QProcess *second = Launch(address.isEmpty() ? QStringList() : QStringList {address});
+        QProcess *second = Launch(
+            options + (address.isEmpty() ? QStringList() : QStringList {address}), bDisplay);
         QVERIFY(second->waitForFinished(60000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
@@ -82,6 +91,24 @@ private slots:
         QVERIFY(!m_output.value(first).contains("another copy owns"));
         HandOver(first, u"http://127.0.0.1:1/forwarded"_qs);
         HandOver(first, QString());
+        QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    void handOverNeedsNoDisplayUnlessQtReadsTheArguments()
+    {
+        QProcess *first = Launch();
+        WAIT_FOR_LINE(first, "main frame shown");
+        // The settings a second start loaded are written back, as at any exit.
+        QSettings stored(u"Tarvo"_qs, u"Quillbrow"_qs);
+        stored.setValue(u"Settings/ConfirmExitApp"_qs, u"junk"_qs);
+        stored.sync();
+        HandOver(first, u"http://127.0.0.1:1/without-display"_qs, {}, false);
+        stored.sync();
+        QCOMPARE(stored.value(u"Settings/ConfirmExitApp"_qs).toInt(), 1);
+        // An option of Qt's own needs QApplication to take it out of the command line;
+        // the address after it still reaches the running copy.
+        HandOver(first, u"http://127.0.0.1:1/after-qt-option"_qs,
+                 {u"-platform"_qs, u"offscreen"_qs});
         QCOMPARE(first->state(), QProcess::Running);
     }
 
