@@ -81,6 +81,22 @@ private slots:
         QCOMPARE(GetProfileString(m_settings, u"W"_qs, u"default"_qs), u"default"_qs);
     }
 
+    void profileValuesTogether()
+    {
+        QVERIFY(WriteProfileInt(m_settings, u"Kept"_qs, 7));
+        QVERIFY(WriteProfileValues(m_settings, {{u"Int"_qs, -5},
+                                                {u"Text"_qs, u"a, b"_qs},
+                                                {u"Binary"_qs, QByteArray("\0\xff", 2)}}));
+        QCOMPARE(GetProfileInt(m_settings, u"Int"_qs, 0), -5);
+        QCOMPARE(GetProfileString(m_settings, u"Text"_qs), u"a, b"_qs);
+        QCOMPARE(GetProfileBinary(m_settings, u"Binary"_qs), QByteArray("\0\xff", 2));
+        QCOMPARE(GetProfileInt(m_settings, u"Kept"_qs, 0), 7);
+
+        // One entry that would address a subkey spoils the lot: none is written.
+        QVERIFY(!WriteProfileValues(m_settings, {{u"Int"_qs, 1}, {u"Sub\\Name"_qs, 1}}));
+        QCOMPARE(GetProfileInt(m_settings, u"Int"_qs, 0), -5);
+    }
+
     void deleteKey()
     {
         const QString autoClose = u"Settings\\AutoClose"_qs;
