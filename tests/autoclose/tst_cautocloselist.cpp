@@ -42,6 +42,17 @@ private slots:
         row("empty address", "*", "", -1);
         row("empty entries skipped", "|http://a.example/", "http://a.example/", 1);
         row("empty entry matches nothing", "|", "http://a.example/", -1);
+        // Both sides of the prefix's end.
+        row("starts-with, the whole address", "http://a.example/*", "HTTP://A.example\\", 0);
+        row("starts-with, address one short", "http://a.example/*", "http://a.example", -1);
+        row("exact, address one short", "http://a.example/", "http://a.example", -1);
+        // Characters outside ASCII whose case rules reach into it: the Kelvin sign
+        // lowers and folds to "k", the dotted capital I lowers to two characters.
+        row("exact, Kelvin sign", "http://k.example/", "http://\u212a.example/", 0);
+        row("starts-with, Kelvin sign", "http://k*", "http://\u212a.example/", 0);
+        row("starts-with, dotted capital I", "http://\u0130*", "http://i\u0307.example/", 0);
+        row("starts-with, after a wider character", "http://\u00e4.example/*",
+            "http://\u00c4.example/b", 0);
     }
     void isAutoClose()
     {
