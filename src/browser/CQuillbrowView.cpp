@@ -30,7 +30,6 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -52,7 +51,6 @@ bool IsBlank(const QString &url)
     return url.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) == 0;
 }
 
-constexpr int kRefusedPopupGraceMs = 1000;
 constexpr int kPopupClosedMessageMs = 5000;
 constexpr qsizetype kMaxNoticeMessage = 300;
 
@@ -261,8 +259,6 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
         CSettings &settings = m_pHost->Settings();
         if (const int nEntry = settings.FindAutoClose(strURL); nEntry >= 0) {
             // Closed before it was ever shown; later navigations are refused until it goes.
-            // The engine is still setting up the new window here, so the window goes once
-            // the refused load has ended (or after a grace period if the engine says nothing).
             qCDebug(lcPopup, "pop-up refused at %.6f: %s", MonotonicSeconds(), qPrintable(strURL));
             // The user sees that the filter works and which address it caught.
             settings.CountAutoClose(nEntry);
@@ -271,7 +267,11 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
                 kPopupClosedMessageMs);
             m_nPopupState = PopupClosing;
             bCancel = true;
-            QTimer::singleShot(kRefusedPopupGraceMs, this, &CQuillbrowView::CloseUnseen);
+            // The window goes at the next turn of the event loop; the engine is still
+            // setting the new page up here, so it keeps the page until the refused load
+            // has ended.
+            m_engine->KeepPageUntilLoadEnds();
+            CloseUnseen();
             return;
         }
         ShowPendingWindow();

@@ -32,6 +32,9 @@
 
 namespace {
 
+// How long a page kept for a refused load waits for that load to end.
+constexpr int kKeptPageGraceMs = 1000;
+
 QPointer<QWebEngineProfile> &SharedProfile()
 {
     static QPointer<QWebEngineProfile> profile;
@@ -152,21 +155,51 @@ CWebEngine::~CWebEngine()
         m_printDone = nullptr;
         QWebEngineView *pView = m_pView;
         CWebPage *pPage = m_pPage;
-        pPage->Detach();
-        pPage->setParent(nullptr);
-        pView->hide();
-        pView->setParent(nullptr);
-        const auto release = [pView, pPage] {
-            pView->deleteLater();
-            pPage->deleteLater();
-        };
+        const auto release = Orphan();
         connect(pView, &QWebEngineView::printFinished, pView, release);
         connect(pPage, &QWebEnginePage::pdfPrintingFinished, pPage, release);
+        return;
+    }
+    if (m_bKeepPage && m_bLoadPending && m_pView) {
+        // A page-opened window refused at its first address: the engine may still be
+        // setting the new page up, and deleting it then has crashed Qt WebEngine. The
+        // end of the refused load says it is done (the grace period stands in when
+        // the engine never says so).
+        CWebPage *pPage = m_pPage;
+        const auto release = Orphan();
+        connect(pPage, &QWebEnginePage::loadingChanged, pPage,
+                [release](const QWebEngineLoadingInfo &info) {
+                    if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+                        release();
+                });
+        QTimer::singleShot(kKeptPageGraceMs, pPage, release);
         return;
     }
     // The view first, so it never shows a page that is going away.
     delete m_pView.data();
     delete m_pPage;
+}
+
+std::function<void()> CWebEngine::Orphan()
+{
+    const QPointer<QWebEngineView> pView = m_pView;
+    const QPointer<CWebPage> pPage = m_pPage;
+    pPage->Detach();
+    pPage->setParent(nullptr);
+    pView->hide();
+    pView->setParent(nullptr);
+    return [pView, pPage] {
+        if (pView)
+            pView->deleteLater();
+        if (pPage)
+            pPage->deleteLater();
+    };
+}
+
+void CWebEngine::KeepPageUntilLoadEnds()
+{
+    m_bKeepPage = true;
+    m_bLoadPending = true;
 }
 
 void CWebEngine::SetEventSink(IEngineEvents *pSink)
@@ -521,6 +554,7 @@ void CWebEngine::OnLoadingChanged(const QWebEngineLoadingInfo &info)
         OnLoadBegin(info.url());
         return;
     }
+    m_bLoadPending = false;
     OnLoadEnd();
     // Blocked by the offline interceptor: the engine's error page would blame the
     // page's server, so the window says why instead.

@@ -81,6 +81,7 @@ public:
     // fails at once.
     void SavePage(const QString &strPath, ESaveFormat format, DoneCallback done) override;
     void Print(QPrinter *pPrinter, DoneCallback done) override;
+    void KeepPageUntilLoadEnds() override;
     void PrintToPdf(const QString &strPath, const QPageLayout &layout, const QPageRanges &ranges,
                     DoneCallback done) override;
 
@@ -120,6 +121,9 @@ private:
     void OnCloseRefused() { m_bCloseRequested = false; }
 
     void OnLoadingChanged(const QWebEngineLoadingInfo &info);
+    // Leaves the page and its view on their own, refusing everything, until release
+    // is called; returns it.
+    std::function<void()> Orphan();
     void OnLoadBegin(const QUrl &url);
     void OnLoadEnd();
     void OnLoadProgress(int nProgress);
@@ -155,4 +159,7 @@ private:
     bool m_bCloseRequested = false;
     bool m_bRendererGone = false;
     std::unique_ptr<CFullScreenWindow> m_pFullScreen;
+    // Set by KeepPageUntilLoadEnds; the end of a load clears m_bLoadPending.
+    bool m_bKeepPage = false;
+    bool m_bLoadPending = false;
 };

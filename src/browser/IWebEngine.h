@@ -130,4 +130,9 @@ public:
     // Closing as a user does: the page may ask whether to leave it first. The sink
     // hears OnCloseConfirmed when the page agrees, nothing when the user stays.
     virtual void RequestClose() = 0;
+
+    // The window is going while a load it refused may not have ended: an engine whose
+    // page may not go before then keeps it, refusing whatever comes next, until that
+    // load has ended.
+    virtual void KeepPageUntilLoadEnds() { }
 };

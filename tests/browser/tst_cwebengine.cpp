@@ -122,6 +122,8 @@ private slots:
     void textSizeLevels_data();
     void textSizeLevels();
     void closingWhilePrintingIsSafe();
+    void keptPageOutlivesItsWindowUntilItsLoadEnds_data();
+    void keptPageOutlivesItsWindowUntilItsLoadEnds();
     void oneSaveAtATime();
 
 private:
@@ -144,6 +146,10 @@ void tst_CWebEngine::initTestCase()
     file.contentType = "application/octet-stream";
     file.body = QByteArray(2000, 'q');
     m_server.Route(u"/file"_s, file);
+    CTestServer::Response held;
+    held.body = "<html><head><title>Held</title></head><body>" + QByteArray(4000, 'h');
+    held.bHold = true;
+    m_server.Route(u"/held"_s, held);
     // A typed name is a file only when the current folder has it.
     QVERIFY(m_currentDir.isValid());
     QFile here(m_currentDir.filePath(u"here.html"_s));
@@ -403,6 +409,35 @@ void tst_CWebEngine::closingWhilePrintingIsSafe()
     QVERIFY(EngineTestUtil::WaitFor([&] { return pagesLeft() == 0; }));
     QVERIFY(QFileInfo(pdf).size() > 0);
     QVERIFY(!bTold);
+    CWindow next;
+    QVERIFY(next.Load(Url(u"/b"_s)));
+}
+
+void tst_CWebEngine::keptPageOutlivesItsWindowUntilItsLoadEnds_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::newRow("kept") << true;
+    QTest::newRow("not kept") << false;
+}
+
+void tst_CWebEngine::keptPageOutlivesItsWindowUntilItsLoadEnds()
+{
+    QFETCH(bool, keep);
+    auto window = std::make_unique<CWindow>();
+    window->engine->Navigate2(Url(u"/held"_s));
+    QVERIFY(window->WaitFor(u"begin"_s));
+    const QPointer<QWebEnginePage> page = window->engine->Page();
+    const QPointer<QWidget> view = window->engine->Widget();
+    if (keep)
+        window->engine->KeepPageUntilLoadEnds();
+    window.reset();
+
+    // The window's widget goes or is hidden on its own; the page stays, kept, until
+    // the load it was busy with has ended.
+    QCOMPARE(!page.isNull(), keep);
+    QVERIFY(!view || (!view->isVisible() && !view->parent()));
+    m_server.Release();
+    QVERIFY(EngineTestUtil::WaitFor([&] { return page.isNull() && view.isNull(); }));
     CWindow next;
     QVERIFY(next.Load(Url(u"/b"_s)));
 }

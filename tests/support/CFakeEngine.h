@@ -31,6 +31,7 @@ public:
     void GoForward() override { m_calls << QStringLiteral("GoForward"); }
     void GoHome() override { m_calls << QStringLiteral("GoHome"); }
     void GoSearch() override { m_calls << QStringLiteral("GoSearch"); }
+    void KeepPageUntilLoadEnds() override { m_calls << QStringLiteral("KeepPageUntilLoadEnds"); }
     void Refresh() override { m_calls << QStringLiteral("Refresh"); }
     void Stop() override { m_calls << QStringLiteral("Stop"); }
     QString GetLocationURL() const override { return m_url; }
