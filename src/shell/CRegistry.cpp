@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -186,10 +187,26 @@ bool clearGroup(QSettings &settings, const QString &group)
     return !keys.isEmpty();
 }
 
+// True when the store already holds value under key, as it would after writing it:
+// read back from the file, numbers come as text.
+bool holds(const QSettings &settings, const QString &key, const QVariant &value)
+{
+    const QVariant stored = settings.value(key);
+    if (!stored.isValid())
+        return false;
+    if (stored.typeId() == value.typeId())
+        return stored == value;
+    return stored.typeId() == QMetaType::QString && value.typeId() == QMetaType::Int
+        && stored.toString() == QString::number(value.toInt());
+}
+
+enum class EWrite { Always, WhenChanged };
+
 // Empties the groups, then writes all values, in one pass over the store, so a long
-// list costs one file write.
+// list costs one file write; with WhenChanged none at all when the store holds them
+// all already.
 bool writeValues(ERegRoot root, const QList<QPair<QString, QVariant>> &values,
-                 const QStringList &clearedGroups = {})
+                 const QStringList &clearedGroups = {}, EWrite when = EWrite::Always)
 {
     QString path;
     {
@@ -199,6 +216,11 @@ bool writeValues(ERegRoot root, const QList<QPair<QString, QVariant>> &values,
         case EStoreState::Unreadable:
             return false;
         case EStoreState::Ok:
+            if (when == EWrite::WhenChanged && clearedGroups.isEmpty()
+                && std::all_of(values.cbegin(), values.cend(), [&](const auto &entry) {
+                       return holds(*store.settings, entry.first, entry.second);
+                   }))
+                return true;
             for (const QString &group : clearedGroups)
                 clearGroup(*store.settings, group);
             for (const auto &[key, value] : values)
@@ -365,7 +387,7 @@ bool WriteProfileValues(const QString &section, const QList<QPair<QString, QVari
             return false;
         values.append({*key, value});
     }
-    return writeValues(ERegRoot::Program, values);
+    return writeValues(ERegRoot::Program, values, {}, EWrite::WhenChanged);
 }
 
 QString GetProfileString(const QString &section, const QString &entry, const QString &strDefault)
