@@ -2,16 +2,19 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QPointer>
 #include <QTimer>
 #include <QtEndian>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +40,40 @@ template<typename T> QByteArray LittleEndian(T value)
     qToLittleEndian<T>(value, bytes.data());
     return bytes;
 }
+
+// An exclusive lock on a file beside the socket, held while this object lives. The
+// kernel drops it with its process, so a killed copy leaves no stale lock behind, and
+// taking it writes nothing to the disk.
+class CPathLock
+{
+public:
+    CPathLock(const QString &path, int nTimeoutMs)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        const QDeadlineTimer deadline(nTimeoutMs);
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+                ::close(m_fd);
+                m_fd = -1;
+                return;
+            }
+            ::usleep(kLockPollUs);
+        }
+    }
+    ~CPathLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CPathLock(const CPathLock &) = delete;
+    CPathLock &operator=(const CPathLock &) = delete;
+
+    bool IsLocked() const { return m_fd >= 0; }
+
+private:
+    static constexpr useconds_t kLockPollUs = 5000;
+    int m_fd;
+};
 
 bool SomeoneAnswers(const QString &path)
 {
@@ -161,8 +198,8 @@ bool CInstanceServer::Listen(const QString &path)
     // path, silently taking it over from a live copy. So the path is probed first, and the
     // probe and the bind happen under a lock so that two copies started together cannot
     // both win.
-    QLockFile lock(fullPath + QStringLiteral(".lock"));
-    if (!lock.tryLock(2 * kProbeTimeoutMs))
+    const CPathLock lock(fullPath + QStringLiteral(".lock"), 2 * kProbeTimeoutMs);
+    if (!lock.IsLocked())
         return false;
     if (QFileInfo::exists(fullPath) || QFileInfo(fullPath).isSymLink()) {
         if (SomeoneAnswers(fullPath))

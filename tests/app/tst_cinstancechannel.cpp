@@ -4,6 +4,8 @@
 #include <QtTest>
 
 #include <poll.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -199,6 +201,22 @@ private slots:
         QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
         QCOMPARE(socket.readAll(), QByteArray()); // unanswered
         QVERIFY(m_pReceiver->m_copies.isEmpty());
+        QCOMPARE(FindId(m_otherPath), m_pReceiver->m_nId);
+    }
+
+    void lockedPathWaitsForItsHolder()
+    {
+        // Another copy holds the lock between its probe and its bind: this one gives up
+        // rather than race it, and takes the path once the holder has gone (as a killed
+        // copy's lock goes with it).
+        const QByteArray lockPath = QFile::encodeName(m_otherPath + u".lock"_qs);
+        const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::flock(fd, LOCK_EX), 0);
+        CInstanceServer server(m_pReceiver.get());
+        QVERIFY(!server.Listen(m_otherPath));
+        ::close(fd);
+        QVERIFY(server.Listen(m_otherPath));
         QCOMPARE(FindId(m_otherPath), m_pReceiver->m_nId);
     }
 
