@@ -10,11 +10,11 @@
 #include <QTimer>
 #include <QtEndian>
 
-#include <sys/socket.h>
-#include <sys/stat.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {

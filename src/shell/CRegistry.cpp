@@ -202,6 +202,30 @@ bool holds(const QSettings &settings, const QString &key, const QVariant &value)
 
 enum class EWrite { Always, WhenChanged };
 
+// True when writing values after emptying the groups would leave the store as it is:
+// it holds every value, and the groups hold no key besides those written.
+bool holdsExactly(QSettings &settings, const QList<QPair<QString, QVariant>> &values,
+                  const QStringList &groups)
+{
+    if (!std::all_of(values.cbegin(), values.cend(),
+                     [&](const auto &entry) { return holds(settings, entry.first, entry.second); }))
+        return false;
+    for (const QString &group : groups) {
+        settings.beginGroup(group);
+        const QStringList stored = settings.allKeys();
+        settings.endGroup();
+        const QString prefix = group + QLatin1Char('/');
+        const auto written = std::count_if(values.cbegin(), values.cend(), [&](const auto &entry) {
+            return entry.first.startsWith(prefix);
+        });
+        // Every written key of the group is stored (checked above), so equal counts
+        // mean nothing else is there.
+        if (stored.size() != written)
+            return false;
+    }
+    return true;
+}
+
 // Empties the groups, then writes all values, in one pass over the store, so a long
 // list costs one file write; with WhenChanged none at all when the store holds them
 // all already.
@@ -216,10 +240,7 @@ bool writeValues(ERegRoot root, const QList<QPair<QString, QVariant>> &values,
         case EStoreState::Unreadable:
             return false;
         case EStoreState::Ok:
-            if (when == EWrite::WhenChanged && clearedGroups.isEmpty()
-                && std::all_of(values.cbegin(), values.cend(), [&](const auto &entry) {
-                       return holds(*store.settings, entry.first, entry.second);
-                   }))
+            if (when == EWrite::WhenChanged && holdsExactly(*store.settings, values, clearedGroups))
                 return true;
             for (const QString &group : clearedGroups)
                 clearGroup(*store.settings, group);
@@ -312,7 +333,7 @@ bool RegWriteValues(ERegRoot root, const QList<CRegValue> &values,
             return false;
         pairs.append({*key, value.value});
     }
-    return writeValues(root, pairs, groups);
+    return writeValues(root, pairs, groups, EWrite::WhenChanged);
 }
 
 bool RegDeleteKey(ERegRoot root, const QString &subkey)

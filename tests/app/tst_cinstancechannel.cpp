@@ -3,8 +3,8 @@
 #include <QLocalSocket>
 #include <QtTest>
 
-#include <poll.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>

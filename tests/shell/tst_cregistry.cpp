@@ -117,6 +117,32 @@ private slots:
         QCOMPARE(GetProfileInt(m_settings, u"New"_qs, 7), 0);
     }
 
+    void unchangedRecordAndListLeaveTheFileAlone()
+    {
+        const QString list = u"Settings\\AutoClose"_qs;
+        const auto write = [&](const QVariantList &entries) {
+            return RegWriteValues(ERegRoot::Program, {{m_settings, u"Int"_qs, 3}},
+                                  {{list, u"url"_qs, entries}});
+        };
+        QVERIFY(write({u"a"_qs, u"b"_qs}));
+        const QString path = RegStorePath(ERegRoot::Program);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("; kept\n");
+        file.close();
+        const QByteArray untouched = ReadBytes(path);
+        QVERIFY(write({u"a"_qs, u"b"_qs}));
+        QCOMPARE(ReadBytes(path), untouched);
+
+        // A shorter list leaves an entry behind unless the store is written.
+        QVERIFY(write({u"a"_qs}));
+        QVERIFY(!ReadBytes(path).contains("; kept"));
+        QString value;
+        QCOMPARE(RegReadString(ERegRoot::Program, list, u"url2"_qs, value), 0);
+        QVERIFY(RegReadString(ERegRoot::Program, list, u"url1"_qs, value) > 0);
+        QCOMPARE(value, u"a"_qs);
+    }
+
     void deleteKey()
     {
         const QString autoClose = u"Settings\\AutoClose"_qs;
