@@ -189,6 +189,19 @@ constexpr SStringEntry kStringTable[] = {
                        "The web page you are closing asks you to confirm that you want to leave "
                        "it. Changes you made on it may not be saved.\n\nDo you want to close "
                        "this window?")},
+    {IDS_EXTERNAL_LINK_ASK,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "This page wants to open a \"%scheme%:\" link with %program%:\n\n"
+                       "%address%\n\nDo you want to open links like this one with %program%? "
+                       "Your answer holds until you close Quillbrow.")},
+    {IDS_EXTERNAL_LINK_NO_PROGRAM,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "Quillbrow cannot open this link:\n\n%address%\n\nNo program on this "
+                       "computer is set up to open \"%scheme%:\" links.")},
+    {IDS_EXTERNAL_LINK_CANNOT_START,
+     QT_TRANSLATE_NOOP("Quillbrow",
+                       "%program% could not be started to open this link:\n\n%address%")},
+    {IDS_EXTERNAL_LINK_CAPTION, QT_TRANSLATE_NOOP("Quillbrow", "Open Link")},
 
     {IDS_APP_TITLE, QT_TRANSLATE_NOOP("Quillbrow", "Quillbrow")},
     {IDS_IDLE_MESSAGE, QT_TRANSLATE_NOOP("Quillbrow", "Ready")},

@@ -4,6 +4,7 @@
 #include "CConfirmDlg.h"
 #include "CEngineInfo.h"
 #include "CErrorReport.h"
+#include "CExternalLinks.h"
 #include "CFileDialog.h"
 #include "CFindBar.h"
 #include "CPageSaver.h"
@@ -473,6 +474,16 @@ void CQuillbrowView::OnRendererCrashed()
 bool CQuillbrowView::IsShowingCrashNotice() const
 {
     return !m_pCrashNotice->isHidden();
+}
+
+void CQuillbrowView::OnExternalLink(const QString &strURL)
+{
+    // A window a page opened only for such a link has nothing to show: it goes unseen.
+    if (m_nPopupState == PopupPending) {
+        m_nPopupState = PopupClosing;
+        QTimer::singleShot(kRefusedPopupGraceMs, this, &CQuillbrowView::CloseUnseen);
+    }
+    CExternalLinks::Instance().Open(window(), QUrl(strURL));
 }
 
 void CQuillbrowView::OnOfflineBlocked(const QString &strURL)

@@ -71,6 +71,7 @@ public:
     void OnWindowClosing(bool bIsChildWindow, bool &bCancel) override;
     void OnRendererCrashed() override;
     void OnOfflineBlocked(const QString &strURL) override;
+    void OnExternalLink(const QString &strURL) override;
     void OnCloseConfirmed() override;
     bool IsWindowActive() const override;
     void OnDialogInBackground(EPageDialog kind, const QString &strMessage) override;

@@ -2,6 +2,7 @@
 
 #include "CDownloadManager.h"
 #include "CEngineStore.h"
+#include "CExternalLinks.h"
 #include "CFullScreenWindow.h"
 #include "COfflineInterceptor.h"
 #include "COfflineState.h"
@@ -535,6 +536,18 @@ bool CWebEngine::OnNavigationRequest(const QUrl &url)
     return true;
 }
 
+void CWebEngine::OnExternalLink(const QUrl &url)
+{
+    // The engine is inside its navigation here; the question waits for the loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this, url] {
+            if (m_pSink)
+                m_pSink->OnExternalLink(url.toString(QUrl::FullyEncoded));
+        },
+        Qt::QueuedConnection);
+}
+
 QWebEnginePage *CWebEngine::OnCreateWindow()
 {
     if (!m_pSink)
@@ -569,7 +582,9 @@ void CWebEngine::OnLoadBegin(const QUrl &url)
     const qsizetype nAnnounced = m_announced.indexOf(url);
     if (nAnnounced >= 0) {
         m_announced.remove(0, nAnnounced + 1);
-    } else {
+    } else if (!CExternalLinks::IsExternal(url)) {
+        // (A link for another program was refused already and goes to OnExternalLink;
+        // a page-opened window must not be shown for it.)
         // Chromium loads about:blank without asking; the view still has to hear of it
         // first, a pending page-opened window above all. Such a load may have committed
         // already, so the history mark stays where it was and the commit is reported

@@ -115,6 +115,7 @@ private:
 
     // Called by CWebPage.
     bool OnNavigationRequest(const QUrl &url);
+    void OnExternalLink(const QUrl &url);
     QWebEnginePage *OnCreateWindow();
     bool IsWindowActive() const;
     void OnDialogInBackground(IEngineEvents::EPageDialog kind, const QString &strMessage);

@@ -1,6 +1,7 @@
 #include "CWebPage.h"
 
 #include "CConfirmDlg.h"
+#include "CExternalLinks.h"
 #include "CPromptDlg.h"
 #include "CSignInDlg.h"
 #include "CStringIds.h"
@@ -52,6 +53,11 @@ bool CWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, boo
     // continues the navigation already announced.
     if (!m_pEngine)
         return false;
+    // The engine would hand such a link to the desktop unasked, from any frame.
+    if (CExternalLinks::IsExternal(url)) {
+        m_pEngine->OnExternalLink(url);
+        return false;
+    }
     if (!isMainFrame || type == NavigationTypeRedirect)
         return true;
     return m_pEngine->OnNavigationRequest(url);

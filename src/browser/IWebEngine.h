@@ -46,6 +46,9 @@ public:
     // A top-level page was not loaded because the engine works offline; it comes after
     // that load's OnDocumentComplete.
     virtual void OnOfflineBlocked(const QString &strURL) { Q_UNUSED(strURL); }
+    // A link the engine leaves to another program (mailto:, magnet: ...) was followed;
+    // the page itself stays where it is.
+    virtual void OnExternalLink(const QString &strURL) { Q_UNUSED(strURL); }
     // The page agreed to a RequestClose (it had no leave-page question, or the user
     // chose to leave); the sink closes the window, posting the close.
     virtual void OnCloseConfirmed() = 0;

@@ -1,4 +1,5 @@
 #include "CConfirmDlg.h"
+#include "CExternalLinks.h"
 #include "CInternetOptionsDlg.h"
 #include "CQuillbrowApp.h"
 #include "CQuillbrowView.h"
@@ -7,10 +8,12 @@
 #include "CStringTable.h"
 #include "CTestServer.h"
 #include "CUserSession.h"
+#include "CWebEngine.h"
 #include "EngineTestUtil.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWebEngineView>
 #include <QtTest>
 
 // The services the program takes from the desktop and the engine: working offline,
@@ -50,7 +53,124 @@ class TestE2EShellServices : public QObject
         return lines;
     }
 
+    // The desktop's program for a scheme, writing what it was started with.
+    void InstallHandler(const QString &scheme, const QString &file)
+    {
+        const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+        WriteText(
+            dataHome + u"/applications/"_qs + file,
+            u"[Desktop Entry]\nType=Application\nName=Test Client\nExec=\"%1\" \"%2\" %u\n"_qs.arg(
+                Writer(), OutFile()));
+        QFile list(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_qs);
+        const bool bNew = !list.exists();
+        QVERIFY(QDir().mkpath(QFileInfo(list).absolutePath()));
+        QVERIFY(list.open(QIODevice::Append));
+        list.write(((bNew ? u"[Default Applications]\n"_qs : QString()) + u"x-scheme-handler/"_qs
+                    + scheme + u'=' + file + u'\n')
+                       .toUtf8());
+    }
+
+    QString LinkText(int nId, const QString &scheme, const QString &address) const
+    {
+        return LoadString(nId)
+            .replace(u"%scheme%"_qs, scheme)
+            .replace(u"%program%"_qs, u"Test Client"_qs)
+            .replace(u"%address%"_qs, address);
+    }
+
+    void LoadLinks()
+    {
+        m_server.RoutePage(
+            u"/links"_qs, u"Links"_qs,
+            u"<p><a id=mail href='mailto:someone@example.org?subject=Hi%20there'>mail</a></p>"
+            "<p><a id=blank target=_blank href='mailto:other@example.org'>in a new window</a></p>"
+            "<p><a id=irc href='irc://irc.example.org/quillbrow'>chat</a></p>"
+            "<p><a id=magnet href='magnet:?xt=urn:btih:0123456789abcdef'>magnet</a></p>"
+            "<iframe srcdoc=\"<a id=inner href='mailto:inner@example.org'>in a frame</a>\">"
+            "</iframe>"_qs);
+        m_user->TypeAddress(Url(u"/links"_qs));
+        QVERIFY(m_user->WaitForPage(Url(u"/links"_qs)));
+    }
+
 private slots:
+    void linksToOtherProgramsAskOncePerScheme()
+    {
+        InstallHandler(u"mailto"_qs, u"test-mail.desktop"_qs);
+        LoadLinks();
+        const QString mail = u"mailto:someone@example.org?subject=Hi%20there"_qs;
+        CConfirmDlg::SetNextAnswer(IDYES);
+        QVERIFY(m_user->ClickInPage(u"#mail"_qs));
+        QCOMPARE(WrittenLines(1), QStringList {mail});
+        // The question shows the address as it reads.
+        QCOMPARE(CConfirmDlg::LastText(),
+                 LinkText(IDS_EXTERNAL_LINK_ASK, u"mailto"_qs,
+                          u"mailto:someone@example.org?subject=Hi there"_qs));
+        QCOMPARE(CConfirmDlg::LastCaption(), LoadString(IDS_EXTERNAL_LINK_CAPTION));
+        // The page stays where it was.
+        QCOMPARE(m_user->AddressText(), Url(u"/links"_qs));
+        QCOMPARE(m_user->Tabs(), QStringList {u"Links"_qs});
+
+        // Answered for the run: the next one starts at once, and a window the page
+        // opened only for the link goes without being shown.
+        QVERIFY(m_user->ClickInPage(u"#blank"_qs));
+        QCOMPARE(WrittenLines(2).value(1), u"mailto:other@example.org"_qs);
+        QVERIFY(m_user->WaitFor([&] {
+            return m_user->Windows().size() == 1 && m_user->ActiveWindow() == m_user->Windows()[0];
+        }));
+        QCOMPARE(m_user->Tabs(), QStringList {u"Links"_qs});
+
+        // No program for the scheme: said plainly.
+        CConfirmDlg::SetNextAnswer(IDOK);
+        QVERIFY(m_user->ClickInPage(u"#magnet"_qs));
+        QVERIFY(m_user->WaitFor([] { return !CConfirmDlg::HasPendingAnswers(); }));
+        QCOMPARE(CConfirmDlg::LastText(),
+                 LinkText(IDS_EXTERNAL_LINK_NO_PROGRAM, u"magnet"_qs,
+                          u"magnet:?xt=urn:btih:0123456789abcdef"_qs));
+        QCOMPARE(CConfirmDlg::LastCaption(), LoadString(IDS_ERROR_CAPTION));
+    }
+
+    void aRefusedSchemeStaysRefusedForTheRun()
+    {
+        InstallHandler(u"mailto"_qs, u"test-mail.desktop"_qs);
+        InstallHandler(u"irc"_qs, u"test-irc.desktop"_qs);
+        LoadLinks();
+        CConfirmDlg::SetNextAnswer(IDNO);
+        QVERIFY(m_user->ClickInPage(u"#mail"_qs));
+        QVERIFY(m_user->WaitFor([] { return !CConfirmDlg::HasPendingAnswers(); }));
+
+        // Not asked again: the answer queued next is the irc link's, and only that
+        // program starts.
+        QVERIFY(m_user->ClickInPage(u"#mail"_qs));
+        CConfirmDlg::SetNextAnswer(IDYES);
+        QVERIFY(m_user->ClickInPage(u"#irc"_qs));
+        QCOMPARE(WrittenLines(1), QStringList {u"irc://irc.example.org/quillbrow"_qs});
+        QCOMPARE(CConfirmDlg::LastText(),
+                 LinkText(IDS_EXTERNAL_LINK_ASK, u"irc"_qs, u"irc://irc.example.org/quillbrow"_qs));
+    }
+
+    void aLinkInAFrameIsAskedAboutToo()
+    {
+        InstallHandler(u"mailto"_qs, u"test-mail.desktop"_qs);
+        LoadLinks();
+        CQuillbrowView *view = m_user->ActiveWindow();
+        // The frame's link, clicked where it lies in the page.
+        const QVariant at = CUserSession::RunInPage(
+            view,
+            u"(function() { const f = document.querySelector('iframe');"
+            " f.scrollIntoView({block: 'center'});"
+            " const a = f.contentDocument.getElementById('inner').getBoundingClientRect();"
+            " const r = f.getBoundingClientRect();"
+            " return [r.left + a.left + a.width / 2, r.top + a.top + a.height / 2]; })()"_qs);
+        QCOMPARE(at.toList().size(), 2);
+        CConfirmDlg::SetNextAnswer(IDYES);
+        QWidget *target = dynamic_cast<CWebEngine *>(view->Engine())->View()->focusProxy();
+        QTest::mouseClick(
+            target, Qt::LeftButton, {},
+            QPoint(qRound(at.toList().at(0).toDouble()), qRound(at.toList().at(1).toDouble())));
+        QCOMPARE(WrittenLines(1), QStringList {u"mailto:inner@example.org"_qs});
+        QCOMPARE(CConfirmDlg::LastCaption(), LoadString(IDS_EXTERNAL_LINK_CAPTION));
+    }
+
     void initTestCase()
     {
         QVERIFY(m_root.isValid());
@@ -73,6 +193,8 @@ private slots:
         QVERIFY(
             QDir(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_qs).removeRecursively());
         QFile::remove(OutFile());
+        // Each test is a run of its own: no link scheme answered yet.
+        CExternalLinks::Instance().Forget();
         m_user = std::make_unique<CUserSession>();
         QVERIFY(m_user->Start({Url(u"/one"_qs)}));
         QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
