@@ -481,7 +481,8 @@ void CQuillbrowView::OnExternalLink(const QString &strURL)
     // A window a page opened only for such a link has nothing to show: it goes unseen.
     if (m_nPopupState == PopupPending) {
         m_nPopupState = PopupClosing;
-        QTimer::singleShot(kRefusedPopupGraceMs, this, &CQuillbrowView::CloseUnseen);
+        m_engine->KeepPageUntilLoadEnds();
+        CloseUnseen();
     }
     CExternalLinks::Instance().Open(window(), QUrl(strURL));
 }
