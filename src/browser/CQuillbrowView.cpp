@@ -484,7 +484,13 @@ void CQuillbrowView::OnExternalLink(const QString &strURL)
         m_engine->KeepPageUntilLoadEnds();
         CloseUnseen();
     }
-    CExternalLinks::Instance().Open(window(), QUrl(strURL));
+    // Asked from the event loop, apart from this window, which may be gone by then.
+    QMetaObject::invokeMethod(
+        qApp,
+        [parent = QPointer<QWidget>(window()), url = QUrl(strURL)] {
+            CExternalLinks::Instance().Open(parent, url);
+        },
+        Qt::QueuedConnection);
 }
 
 void CQuillbrowView::OnOfflineBlocked(const QString &strURL)
