@@ -85,6 +85,8 @@ void CQuillbrowApp::BuildCommandMap()
 
 CQuillbrowApp::~CQuillbrowApp()
 {
+    // The splash reads m_bSplashDone on every tick: it must not outlive it.
+    delete m_pSplashWnd;
     delete m_pMainWnd;
     if (g_pApp == this)
         g_pApp = nullptr;
