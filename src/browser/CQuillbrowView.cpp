@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -29,6 +30,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QVBoxLayout>
@@ -112,7 +114,8 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     , m_pHost(pHost)
     , m_pDoc(pDoc)
     , m_engine(std::move(engine))
-    , m_pCrashNotice(new QLabel(this))
+    , m_pCrashNotice(new QFrame(this))
+    , m_pCrashReason(new QLabel(m_pCrashNotice))
     , m_pFindBar(new CFindBar(m_engine.get(), this))
     , m_pOfflineNotice(new QLabel(this))
     , m_pPageNotice(new QLabel(this))
@@ -120,20 +123,14 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_pCrashNotice->setObjectName(QStringLiteral("CrashNotice"));
-    m_pCrashNotice->setText(tr("The page's renderer process ended unexpectedly. Refresh the "
-                               "page to load it again, or close this window."));
-    m_pCrashNotice->setWordWrap(true);
-    m_pCrashNotice->setMargin(8);
-    m_pCrashNotice->setStyleSheet(
-        QStringLiteral("background: #fff4c2; color: black; border-bottom: 1px solid #c9b458;"));
-    m_pCrashNotice->hide();
-    layout->addWidget(m_pCrashNotice);
+    BuildCrashNotice();
+    layout->addWidget(m_pCrashNotice, 1);
     m_pPageNotice->setObjectName(QStringLiteral("PageNotice"));
     m_pPageNotice->setTextFormat(Qt::PlainText);
     m_pPageNotice->setWordWrap(true);
     m_pPageNotice->setMargin(8);
-    m_pPageNotice->setStyleSheet(m_pCrashNotice->styleSheet());
+    m_pPageNotice->setStyleSheet(
+        QStringLiteral("background: #fff4c2; color: black; border-bottom: 1px solid #c9b458;"));
     m_pPageNotice->hide();
     layout->addWidget(m_pPageNotice);
     m_pOfflineNotice->setObjectName(QStringLiteral("OfflineNotice"));
@@ -151,6 +148,33 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     setFocusProxy(m_engine->Widget());
     connect(m_pFindBar, &CFindBar::closed, this, [this] { setFocus(Qt::OtherFocusReason); });
     BuildCommandMap();
+}
+
+void CQuillbrowView::BuildCrashNotice()
+{
+    QWidget *notice = m_pCrashNotice;
+    notice->setObjectName(QStringLiteral("CrashNotice"));
+    notice->setAutoFillBackground(true);
+    notice->setStyleSheet(
+        QStringLiteral("#CrashNotice { background: white; } QLabel { color: black; }"));
+    auto *heading = new QLabel(tr("The page's process ended unexpectedly"), notice);
+    QFont font = heading->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    heading->setFont(font);
+    m_pCrashReason->setTextFormat(Qt::PlainText);
+    m_pCrashReason->setWordWrap(true);
+    auto *reload = new QPushButton(tr("&Reload"), notice);
+    reload->setObjectName(QStringLiteral("ReloadButton"));
+    connect(reload, &QPushButton::clicked, this, &CQuillbrowView::Refresh);
+    auto *layout = new QVBoxLayout(notice);
+    layout->setContentsMargins(24, 24, 24, 24);
+    layout->setSpacing(12);
+    layout->addWidget(heading);
+    layout->addWidget(m_pCrashReason);
+    layout->addWidget(reload, 0, Qt::AlignLeft);
+    layout->addStretch(1);
+    notice->hide();
 }
 
 void CQuillbrowView::BuildCommandMap()
@@ -460,11 +484,30 @@ bool CQuillbrowView::IsWindowActive() const
     return IsActiveView() && frame && frame->isVisible();
 }
 
-void CQuillbrowView::OnRendererCrashed()
+void CQuillbrowView::OnRendererCrashed(ERendererEnd how, int nExitCode)
 {
     m_bBusy = false;
     m_nProgress = 100;
-    m_pCrashNotice->show();
+    QString reason;
+    switch (how) {
+    case ERendererEnd::Killed:
+        reason
+            = tr("It was killed (signal %1), by the system or by another program.").arg(nExitCode);
+        break;
+    case ERendererEnd::Crashed:
+        reason = tr("It crashed (exit code %1).").arg(nExitCode);
+        break;
+    case ERendererEnd::Abnormal:
+        reason = tr("It ended abnormally (exit code %1).").arg(nExitCode);
+        break;
+    }
+    const QString address = GetLocationURL();
+    m_pCrashReason->setText(
+        reason + QLatin1String("\n\n")
+        + (address.isEmpty() ? QString() : tr("Page: %1").arg(address) + QLatin1String("\n\n"))
+        + tr("Reload the page to load it again, or close this window. Your other windows "
+             "are not affected."));
+    ShowInsteadOfPage(m_pCrashNotice);
     if (IsActiveView())
         m_pHost->PlayAnimation(false);
     if (CWindowsBar *bar = m_pHost->WindowsBar())
@@ -506,9 +549,22 @@ void CQuillbrowView::OnOfflineBlocked(const QString &strURL)
                     "the page.")
                      .toHtmlEscaped()));
     // The engine's own error page would blame the server; the notice takes its place.
+    ShowInsteadOfPage(m_pOfflineNotice);
+}
+
+void CQuillbrowView::ShowInsteadOfPage(QWidget *pNotice)
+{
+    for (QWidget *other : {m_pCrashNotice, static_cast<QWidget *>(m_pOfflineNotice)})
+        other->setVisible(other == pNotice);
     if (QWidget *w = m_engine->Widget())
         w->hide();
-    m_pOfflineNotice->show();
+}
+
+void CQuillbrowView::OnStopUnanswered()
+{
+    m_pPageNotice->setText(tr("The page does not answer: a script on it keeps its process "
+                              "busy. Close this window to end it."));
+    m_pPageNotice->show();
 }
 
 bool CQuillbrowView::IsShowingOfflineNotice() const
@@ -518,10 +574,10 @@ bool CQuillbrowView::IsShowingOfflineNotice() const
 
 void CQuillbrowView::HideNotices()
 {
-    m_pCrashNotice->hide();
     m_pPageNotice->hide();
-    if (m_pOfflineNotice->isHidden())
+    if (m_pOfflineNotice->isHidden() && m_pCrashNotice->isHidden())
         return;
+    m_pCrashNotice->hide();
     m_pOfflineNotice->hide();
     if (QWidget *w = m_engine->Widget())
         w->show();

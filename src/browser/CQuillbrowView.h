@@ -69,7 +69,8 @@ public:
     void OnDownloadComplete() override;
     IWebEngine *OnNewWindow2(bool &bCancel) override;
     void OnWindowClosing(bool bIsChildWindow, bool &bCancel) override;
-    void OnRendererCrashed() override;
+    void OnRendererCrashed(ERendererEnd how, int nExitCode) override;
+    void OnStopUnanswered() override;
     void OnOfflineBlocked(const QString &strURL) override;
     void OnExternalLink(const QString &strURL) override;
     void OnCloseConfirmed() override;
@@ -88,7 +89,8 @@ public:
     bool CanGoBack() const override { return m_bCanGoBack; }
     bool CanGoForward() const override { return m_bCanGoForward; }
 
-    // The text shown over the page after its renderer crashed; hidden otherwise.
+    // The panel shown instead of the page after its renderer ended: what happened,
+    // the address, and a Reload button. Hidden otherwise.
     bool IsShowingCrashNotice() const;
     // The text shown instead of a page that was not loaded because the engine works
     // offline; hidden otherwise.
@@ -120,6 +122,9 @@ private:
     void ShowPendingWindow();
     void CloseUnseen();
     void HideNotices();
+    void BuildCrashNotice();
+    // The page's widget is hidden while a notice stands in for the page.
+    void ShowInsteadOfPage(QWidget *pNotice);
 
     // The page commands.
     void OnFileSaveAs();
@@ -135,7 +140,8 @@ private:
     CQuillbrowDoc *m_pDoc;
     std::unique_ptr<IWebEngine> m_engine;
     CHistoryList m_history;
-    QLabel *m_pCrashNotice;
+    QWidget *m_pCrashNotice;
+    QLabel *m_pCrashReason;
     CFindBar *m_pFindBar;
     QLabel *m_pOfflineNotice;
     QLabel *m_pPageNotice;

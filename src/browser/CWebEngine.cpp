@@ -50,6 +50,8 @@ void DeleteSharedProfile()
 }
 
 constexpr qsizetype kMaxAnnounced = 8;
+// How long a stopped load may take to end before the page is taken to be stuck.
+constexpr int kStopAnswerMs = 2000;
 // Chromium's net error for a request the embedder's interceptor blocked.
 constexpr int kErrBlockedByClient = -20;
 
@@ -137,9 +139,16 @@ CWebEngine::CWebEngine(QObject *parent)
             [this](const QString &, bool bSuccess) { EndPrint(bSuccess); });
     connect(
         m_pPage, &QWebEnginePage::renderProcessTerminated, this,
-        [this](QWebEnginePage::RenderProcessTerminationStatus status) {
-            if (status != QWebEnginePage::NormalTerminationStatus)
-                QTimer::singleShot(0, this, &CWebEngine::OnRendererCrashed);
+        [this](QWebEnginePage::RenderProcessTerminationStatus status, int nExitCode) {
+            if (status == QWebEnginePage::NormalTerminationStatus)
+                return;
+            const auto how = status == QWebEnginePage::KilledTerminationStatus
+                ? IEngineEvents::ERendererEnd::Killed
+                : status == QWebEnginePage::CrashedTerminationStatus
+                ? IEngineEvents::ERendererEnd::Crashed
+                : IEngineEvents::ERendererEnd::Abnormal;
+            QTimer::singleShot(0, this,
+                               [this, how, nExitCode] { OnRendererCrashed(how, nExitCode); });
         },
         Qt::DirectConnection);
 }
@@ -262,6 +271,17 @@ void CWebEngine::Refresh()
 void CWebEngine::Stop()
 {
     m_pPage->triggerAction(QWebEnginePage::Stop);
+    if (!m_bBusy)
+        return;
+    // A renderer stuck in a script never hears the stop, and the load would stay busy
+    // for good: after a while the window gives it up on its own.
+    QTimer::singleShot(kStopAnswerMs, this, [this, nLoad = m_nLoad] {
+        if (!m_bBusy || nLoad != m_nLoad)
+            return;
+        OnLoadEnd();
+        if (m_pSink)
+            m_pSink->OnStopUnanswered();
+    });
 }
 
 QString CWebEngine::GetLocationURL() const
@@ -596,6 +616,7 @@ void CWebEngine::OnLoadBegin(const QUrl &url)
             m_pPage->triggerAction(QWebEnginePage::Stop);
     }
     m_bBusy = true;
+    ++m_nLoad;
     m_bRendererGone = false;
     if (m_pSink)
         m_pSink->OnDownloadBegin();
@@ -684,7 +705,7 @@ void CWebEngine::OnFullScreenRequested(QWebEngineFullScreenRequest request)
         m_pFullScreen.reset();
 }
 
-void CWebEngine::OnRendererCrashed()
+void CWebEngine::OnRendererCrashed(IEngineEvents::ERendererEnd how, int nExitCode)
 {
     // A load the renderer took with it may never report its end, nor a close request
     // its answer.
@@ -694,5 +715,5 @@ void CWebEngine::OnRendererCrashed()
     if (std::exchange(m_bCloseRequested, false) && m_pSink)
         m_pSink->OnCloseConfirmed();
     if (m_pSink)
-        m_pSink->OnRendererCrashed();
+        m_pSink->OnRendererCrashed(how, nExitCode);
 }

@@ -61,6 +61,8 @@ public:
     void GoHome() override;
     void GoSearch() override;
     void Refresh() override;
+    // A load that has not ended a while after Stop (its renderer is stuck in a
+    // script) is ended here, and the sink hears OnStopUnanswered.
     void Stop() override;
     QString GetLocationURL() const override;
     QString GetLocationName() const override;
@@ -133,7 +135,7 @@ private:
     void OnLinkHovered(const QString &strURL);
     void OnNavigationActionsChanged();
     void OnWindowCloseRequested();
-    void OnRendererCrashed();
+    void OnRendererCrashed(IEngineEvents::ERendererEnd how, int nExitCode);
     bool BeginPrint(DoneCallback &done);
     void EndPrint(bool bSuccess);
     void OnFullScreenRequested(QWebEngineFullScreenRequest request);
@@ -142,6 +144,8 @@ private:
     CWebPage *m_pPage;
     IEngineEvents *m_pSink = nullptr;
     bool m_bBusy = false;
+    // Counts the loads begun, so a late check knows whether its load still runs.
+    int m_nLoad = 0;
 
     // History as it stood at the last announced navigation or reported commit.
     SHistoryMark m_mark;

@@ -42,13 +42,18 @@ public:
     // A page asks to close its window; bCancel keeps it.
     virtual void OnWindowClosing(bool bIsChildWindow, bool &bCancel) = 0;
     // The page's renderer process ended abnormally; the page is gone until a reload.
-    virtual void OnRendererCrashed() = 0;
+    // nExitCode is the process's exit code, or the signal that ended it.
+    enum class ERendererEnd { Crashed, Killed, Abnormal };
+    virtual void OnRendererCrashed(ERendererEnd how, int nExitCode) = 0;
     // A top-level page was not loaded because the engine works offline; it comes after
     // that load's OnDocumentComplete.
     virtual void OnOfflineBlocked(const QString &strURL) { Q_UNUSED(strURL); }
     // A link the engine leaves to another program (mailto:, magnet: ...) was followed;
     // the page itself stays where it is.
     virtual void OnExternalLink(const QString &strURL) { Q_UNUSED(strURL); }
+    // A Stop got no answer from the page (its script does not give the renderer back);
+    // the load was ended without it, after its OnDocumentComplete.
+    virtual void OnStopUnanswered() { }
     // The page agreed to a RequestClose (it had no leave-page question, or the user
     // chose to leave); the sink closes the window, posting the close.
     virtual void OnCloseConfirmed() = 0;

@@ -82,7 +82,7 @@ public:
         return popup->engine.get();
     }
     void OnWindowClosing(bool, bool &bCancel) override { bCancel = true; }
-    void OnRendererCrashed() override { events << u"crashed"_s; }
+    void OnRendererCrashed(ERendererEnd, int) override { events << u"crashed"_s; }
     void OnCloseConfirmed() override { events << u"close confirmed"_s; }
     bool IsWindowActive() const override { return bActive; }
     void OnDialogInBackground(EPageDialog kind, const QString &strMessage) override
