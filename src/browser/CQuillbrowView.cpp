@@ -7,6 +7,7 @@
 #include "CExternalLinks.h"
 #include "CFileDialog.h"
 #include "CFindBar.h"
+#include "CPagePanel.h"
 #include "CPageSaver.h"
 #include "CPrintDialogs.h"
 #include "CPropertiesDlg.h"
@@ -22,7 +23,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -114,8 +114,9 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     , m_pHost(pHost)
     , m_pDoc(pDoc)
     , m_engine(std::move(engine))
-    , m_pCrashNotice(new QFrame(this))
-    , m_pCrashReason(new QLabel(m_pCrashNotice))
+    , m_pCrashNotice(new CPagePanel(QStringLiteral("CrashNotice"), tr("&Reload"), this))
+    , m_pCertificateNotice(
+          new CPagePanel(QStringLiteral("CertificateNotice"), tr("Go &Back"), this))
     , m_pFindBar(new CFindBar(m_engine.get(), this))
     , m_pOfflineNotice(new QLabel(this))
     , m_pPageNotice(new QLabel(this))
@@ -123,8 +124,10 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    BuildCrashNotice();
+    connect(m_pCrashNotice->Button(), &QPushButton::clicked, this, &CQuillbrowView::Refresh);
     layout->addWidget(m_pCrashNotice, 1);
+    connect(m_pCertificateNotice->Button(), &QPushButton::clicked, this, &CQuillbrowView::GoBack);
+    layout->addWidget(m_pCertificateNotice, 1);
     m_pPageNotice->setObjectName(QStringLiteral("PageNotice"));
     m_pPageNotice->setTextFormat(Qt::PlainText);
     m_pPageNotice->setWordWrap(true);
@@ -148,33 +151,6 @@ CQuillbrowView::CQuillbrowView(IBrowserHost *pHost, CQuillbrowDoc *pDoc,
     setFocusProxy(m_engine->Widget());
     connect(m_pFindBar, &CFindBar::closed, this, [this] { setFocus(Qt::OtherFocusReason); });
     BuildCommandMap();
-}
-
-void CQuillbrowView::BuildCrashNotice()
-{
-    QWidget *notice = m_pCrashNotice;
-    notice->setObjectName(QStringLiteral("CrashNotice"));
-    notice->setAutoFillBackground(true);
-    notice->setStyleSheet(
-        QStringLiteral("#CrashNotice { background: white; } QLabel { color: black; }"));
-    auto *heading = new QLabel(tr("The page's process ended unexpectedly"), notice);
-    QFont font = heading->font();
-    font.setBold(true);
-    font.setPointSizeF(font.pointSizeF() * 1.4);
-    heading->setFont(font);
-    m_pCrashReason->setTextFormat(Qt::PlainText);
-    m_pCrashReason->setWordWrap(true);
-    auto *reload = new QPushButton(tr("&Reload"), notice);
-    reload->setObjectName(QStringLiteral("ReloadButton"));
-    connect(reload, &QPushButton::clicked, this, &CQuillbrowView::Refresh);
-    auto *layout = new QVBoxLayout(notice);
-    layout->setContentsMargins(24, 24, 24, 24);
-    layout->setSpacing(12);
-    layout->addWidget(heading);
-    layout->addWidget(m_pCrashReason);
-    layout->addWidget(reload, 0, Qt::AlignLeft);
-    layout->addStretch(1);
-    notice->hide();
 }
 
 void CQuillbrowView::BuildCommandMap()
@@ -404,10 +380,12 @@ void CQuillbrowView::OnStatusTextChange(const QString &strText)
 
 void CQuillbrowView::OnCommandStateChange(int nCommand, bool bEnable)
 {
-    if (nCommand == IWebEngine::CmdForward)
+    if (nCommand == IWebEngine::CmdForward) {
         m_bCanGoForward = bEnable;
-    else if (nCommand == IWebEngine::CmdBack)
+    } else if (nCommand == IWebEngine::CmdBack) {
         m_bCanGoBack = bEnable;
+        m_pCertificateNotice->Button()->setEnabled(bEnable);
+    }
 }
 
 void CQuillbrowView::OnDownloadBegin()
@@ -502,11 +480,12 @@ void CQuillbrowView::OnRendererCrashed(ERendererEnd how, int nExitCode)
         break;
     }
     const QString address = GetLocationURL();
-    m_pCrashReason->setText(
+    m_pCrashNotice->SetTexts(
+        tr("The page's process ended unexpectedly"),
         reason + QLatin1String("\n\n")
-        + (address.isEmpty() ? QString() : tr("Page: %1").arg(address) + QLatin1String("\n\n"))
-        + tr("Reload the page to load it again, or close this window. Your other windows "
-             "are not affected."));
+            + (address.isEmpty() ? QString() : tr("Page: %1").arg(address) + QLatin1String("\n\n"))
+            + tr("Reload the page to load it again, or close this window. Your other windows "
+                 "are not affected."));
     ShowInsteadOfPage(m_pCrashNotice);
     if (IsActiveView())
         m_pHost->PlayAnimation(false);
@@ -554,10 +533,30 @@ void CQuillbrowView::OnOfflineBlocked(const QString &strURL)
 
 void CQuillbrowView::ShowInsteadOfPage(QWidget *pNotice)
 {
-    for (QWidget *other : {m_pCrashNotice, static_cast<QWidget *>(m_pOfflineNotice)})
+    QWidget *const notices[] = {m_pCrashNotice, m_pCertificateNotice, m_pOfflineNotice};
+    for (QWidget *other : notices)
         other->setVisible(other == pNotice);
     if (QWidget *w = m_engine->Widget())
         w->hide();
+}
+
+bool CQuillbrowView::IsShowingCertificateNotice() const
+{
+    return !m_pCertificateNotice->isHidden();
+}
+
+void CQuillbrowView::OnCertificateRefused(const QString &strURL, const QString &strProblem,
+                                          const QString &strDescription)
+{
+    m_pCertificateNotice->SetTexts(
+        tr("Quillbrow refused this page"),
+        tr("The site's certificate cannot be trusted: %1").arg(strProblem) + QLatin1String("\n\n")
+            + tr("Page: %1").arg(strURL) + QLatin1Char('\n')
+            + tr("The engine says: %1").arg(strDescription) + QLatin1String("\n\n")
+            + tr("Someone may be posing as the site to read or change what you send it, so "
+                 "nothing of the page was loaded. Go back, or close this window."));
+    m_pCertificateNotice->Button()->setEnabled(m_engine->CanGoBack());
+    ShowInsteadOfPage(m_pCertificateNotice);
 }
 
 void CQuillbrowView::OnStopUnanswered()
@@ -575,9 +574,11 @@ bool CQuillbrowView::IsShowingOfflineNotice() const
 void CQuillbrowView::HideNotices()
 {
     m_pPageNotice->hide();
-    if (m_pOfflineNotice->isHidden() && m_pCrashNotice->isHidden())
+    if (m_pOfflineNotice->isHidden() && m_pCrashNotice->isHidden()
+        && m_pCertificateNotice->isHidden())
         return;
     m_pCrashNotice->hide();
+    m_pCertificateNotice->hide();
     m_pOfflineNotice->hide();
     if (QWidget *w = m_engine->Widget())
         w->show();

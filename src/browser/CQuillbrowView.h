@@ -11,6 +11,7 @@
 
 class CChildFrame;
 class CFindBar;
+class CPagePanel;
 class CQuillbrowDoc;
 class IBrowserHost;
 class QLabel;
@@ -71,6 +72,8 @@ public:
     void OnWindowClosing(bool bIsChildWindow, bool &bCancel) override;
     void OnRendererCrashed(ERendererEnd how, int nExitCode) override;
     void OnStopUnanswered() override;
+    void OnCertificateRefused(const QString &strURL, const QString &strProblem,
+                              const QString &strDescription) override;
     void OnOfflineBlocked(const QString &strURL) override;
     void OnExternalLink(const QString &strURL) override;
     void OnCloseConfirmed() override;
@@ -92,6 +95,9 @@ public:
     // The panel shown instead of the page after its renderer ended: what happened,
     // the address, and a Reload button. Hidden otherwise.
     bool IsShowingCrashNotice() const;
+    // The panel shown instead of a page whose site's certificate was refused, with a
+    // Back button; hidden otherwise.
+    bool IsShowingCertificateNotice() const;
     // The text shown instead of a page that was not loaded because the engine works
     // offline; hidden otherwise.
     bool IsShowingOfflineNotice() const;
@@ -122,7 +128,6 @@ private:
     void ShowPendingWindow();
     void CloseUnseen();
     void HideNotices();
-    void BuildCrashNotice();
     // The page's widget is hidden while a notice stands in for the page.
     void ShowInsteadOfPage(QWidget *pNotice);
 
@@ -140,8 +145,8 @@ private:
     CQuillbrowDoc *m_pDoc;
     std::unique_ptr<IWebEngine> m_engine;
     CHistoryList m_history;
-    QWidget *m_pCrashNotice;
-    QLabel *m_pCrashReason;
+    CPagePanel *m_pCrashNotice;
+    CPagePanel *m_pCertificateNotice;
     CFindBar *m_pFindBar;
     QLabel *m_pOfflineNotice;
     QLabel *m_pPageNotice;

@@ -19,6 +19,7 @@
 #include <QPageRanges>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineFullScreenRequest>
@@ -589,12 +590,49 @@ void CWebEngine::OnLoadingChanged(const QWebEngineLoadingInfo &info)
     }
     m_bLoadPending = false;
     OnLoadEnd();
+    const SRefusal refusal = std::exchange(m_refusal, {});
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && refusal.nError != 0
+        && info.errorCode() == refusal.nError && m_pSink) {
+        m_pSink->OnCertificateRefused(Address(info.url()), CertificateProblem(refusal.nError),
+                                      refusal.strDescription);
+        return;
+    }
     // Blocked by the offline interceptor: the engine's error page would blame the
     // page's server, so the window says why instead.
     if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus
         && info.errorCode() == kErrBlockedByClient && COfflineInterceptor::IsNetworkUrl(info.url())
         && !IsOnline() && m_pSink)
         m_pSink->OnOfflineBlocked(Address(info.url()));
+}
+
+QString CWebEngine::CertificateProblem(int nError)
+{
+    switch (nError) {
+    case QWebEngineCertificateError::CertificateCommonNameInvalid:
+        return tr("it was made for a site of another name.");
+    case QWebEngineCertificateError::CertificateDateInvalid:
+        return tr("it has expired, or is not valid yet.");
+    case QWebEngineCertificateError::CertificateAuthorityInvalid:
+        return tr("it is not vouched for by any authority this computer trusts (it may be "
+                  "self-signed).");
+    case QWebEngineCertificateError::CertificateRevoked:
+        return tr("the authority that issued it has revoked it.");
+    case QWebEngineCertificateError::CertificateWeakSignatureAlgorithm:
+    case QWebEngineCertificateError::CertificateWeakKey:
+        return tr("it is protected by weak cryptography.");
+    case QWebEngineCertificateError::CertificateValidityTooLong:
+        return tr("it is valid for longer than a certificate may be.");
+    default:
+        return tr("it is not valid.");
+    }
+}
+
+void CWebEngine::OnCertificateError(QWebEngineCertificateError error)
+{
+    // Never loaded silently, and never on the user's say-so either: a page that was
+    // refused says why (OnCertificateRefused) once its load has failed.
+    error.rejectCertificate();
+    m_refusal = {error.url(), int(error.type()), error.description()};
 }
 
 void CWebEngine::OnLoadBegin(const QUrl &url)

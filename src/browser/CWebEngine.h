@@ -11,6 +11,7 @@
 #include <memory>
 
 class CFullScreenWindow;
+class QWebEngineCertificateError;
 class QWebEngineFullScreenRequest;
 class QWebEngineLoadingInfo;
 class QWebEnginePage;
@@ -89,6 +90,9 @@ public:
 
     // The zoom factor of each text size level, smallest first.
     static const QList<qreal> &TextSizeFactors();
+    // What is wrong with a certificate, in a user's words, by the engine's error
+    // (QWebEngineCertificateError::Type).
+    static QString CertificateProblem(int nError);
     void RequestClose() override;
 
     QWebEngineView *View() const;
@@ -122,6 +126,7 @@ private:
     bool IsWindowActive() const;
     void OnDialogInBackground(IEngineEvents::EPageDialog kind, const QString &strMessage);
     void OnCloseRefused() { m_bCloseRequested = false; }
+    void OnCertificateError(QWebEngineCertificateError error);
 
     void OnLoadingChanged(const QWebEngineLoadingInfo &info);
     // Leaves the page and its view on their own, refusing everything, until release
@@ -163,6 +168,15 @@ private:
     bool m_bSaving = false;
     bool m_bCloseRequested = false;
     bool m_bRendererGone = false;
+    // The last certificate refused, until a load fails for it (a page's) or not (a
+    // frame's or an image's, which the page shows without).
+    struct SRefusal
+    {
+        QUrl url;
+        int nError = 0;
+        QString strDescription;
+    };
+    SRefusal m_refusal;
     std::unique_ptr<CFullScreenWindow> m_pFullScreen;
     // Set by KeepPageUntilLoadEnds; the end of a load clears m_bLoadPending.
     bool m_bKeepPage = false;

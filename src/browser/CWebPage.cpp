@@ -10,6 +10,7 @@
 
 #include <QAuthenticator>
 #include <QHash>
+#include <QWebEngineCertificateError>
 #include <QWebEngineView>
 
 namespace {
@@ -27,6 +28,36 @@ QHash<QString, SSignIn> &SignIns()
     return signIns;
 }
 
+// Per origin and feature, for the run only.
+QHash<QPair<QString, int>, bool> &Permissions()
+{
+    static QHash<QPair<QString, int>, bool> permissions;
+    return permissions;
+}
+
+int PermissionQuestion(QWebEnginePage::Feature feature)
+{
+    switch (feature) {
+    case QWebEnginePage::MediaVideoCapture:
+        return IDS_PERMISSION_CAMERA;
+    case QWebEnginePage::MediaAudioCapture:
+        return IDS_PERMISSION_MICROPHONE;
+    case QWebEnginePage::MediaAudioVideoCapture:
+        return IDS_PERMISSION_CAMERA_MICROPHONE;
+    case QWebEnginePage::Geolocation:
+        return IDS_PERMISSION_LOCATION;
+    case QWebEnginePage::Notifications:
+        return IDS_PERMISSION_NOTIFICATIONS;
+    case QWebEnginePage::DesktopVideoCapture:
+        return IDS_PERMISSION_SCREEN;
+    case QWebEnginePage::DesktopAudioVideoCapture:
+        return IDS_PERMISSION_SCREEN_AUDIO;
+    case QWebEnginePage::MouseLock:
+        return IDS_PERMISSION_MOUSE_LOCK;
+    }
+    return 0;
+}
+
 } // namespace
 
 CWebPage::CWebPage(CWebEngine *pEngine, QWebEngineProfile *pProfile)
@@ -38,6 +69,15 @@ CWebPage::CWebPage(CWebEngine *pEngine, QWebEngineProfile *pProfile)
                 OnSignInRequired(url, pAuthenticator, QString());
             });
     connect(this, &QWebEnginePage::proxyAuthenticationRequired, this, &CWebPage::OnSignInRequired);
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            &CWebPage::OnFeaturePermissionRequested);
+    connect(this, &QWebEnginePage::certificateError, this,
+            [this](QWebEngineCertificateError error) {
+                if (m_pEngine)
+                    m_pEngine->OnCertificateError(error);
+                else
+                    error.rejectCertificate();
+            });
 }
 
 CWebPage::~CWebPage() = default;
@@ -45,6 +85,32 @@ CWebPage::~CWebPage() = default;
 void CWebPage::ForgetSignIns()
 {
     SignIns().clear();
+}
+
+void CWebPage::ForgetPermissions()
+{
+    Permissions().clear();
+}
+
+void CWebPage::OnFeaturePermissionRequested(const QUrl &origin, Feature feature)
+{
+    const auto key = qMakePair(origin.toString(QUrl::RemoveUserInfo), int(feature));
+    const auto known = Permissions().constFind(key);
+    const int nQuestion = PermissionQuestion(feature);
+    bool bAllow = false;
+    if (known != Permissions().constEnd()) {
+        bAllow = *known;
+    } else if (m_pEngine && nQuestion && m_pEngine->IsWindowActive()) {
+        CConfirmDlg dlg(
+            DialogParent(),
+            LoadStringWith(nQuestion, QStringLiteral("%site%"),
+                           origin.toDisplayString(QUrl::RemoveUserInfo | QUrl::RemovePath)),
+            Mb::YesNo | Mb::IconQuestion | Mb::DefButton2, false, DialogCaption());
+        bAllow = dlg.exec() == IDYES;
+        Permissions().insert(key, bAllow);
+    }
+    setFeaturePermission(origin, feature,
+                         bAllow ? PermissionGrantedByUser : PermissionDeniedByUser);
 }
 
 bool CWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)

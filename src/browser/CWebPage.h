@@ -29,6 +29,12 @@ public:
     // The user names given for sites and proxies in this run, so a second request
     // (a wrong password) comes with the name filled in. Tests start afresh.
     static void ForgetSignIns();
+    // A site's use of the camera, the microphone, the location, notifications and the
+    // screen is asked for once per site and feature in a run, No being the default
+    // answer, and the answer kept for the run only. A page in a window that is not the
+    // active one is refused without a question, and not remembered, so it may ask
+    // again once the user is there. Tests start afresh.
+    static void ForgetPermissions();
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -43,6 +49,7 @@ private:
     QString DialogCaption() const;
     // False, after telling the window, when the page may not show its dialog.
     bool MayShowDialog(IEngineEvents::EPageDialog kind, const QString &strMessage);
+    void OnFeaturePermissionRequested(const QUrl &origin, Feature feature);
     void OnSignInRequired(const QUrl &url, QAuthenticator *pAuthenticator, const QString &strProxy);
 
     CWebEngine *m_pEngine;

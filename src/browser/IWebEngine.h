@@ -51,6 +51,16 @@ public:
     // A link the engine leaves to another program (mailto:, magnet: ...) was followed;
     // the page itself stays where it is.
     virtual void OnExternalLink(const QString &strURL) { Q_UNUSED(strURL); }
+    // A top-level page was not loaded because its site's certificate was refused; it
+    // comes after that load's OnDocumentComplete. strProblem says what is wrong in a
+    // user's words, strDescription in the engine's.
+    virtual void OnCertificateRefused(const QString &strURL, const QString &strProblem,
+                                      const QString &strDescription)
+    {
+        Q_UNUSED(strURL);
+        Q_UNUSED(strProblem);
+        Q_UNUSED(strDescription);
+    }
     // A Stop got no answer from the page (its script does not give the renderer back);
     // the load was ended without it, after its OnDocumentComplete.
     virtual void OnStopUnanswered() { }

@@ -103,6 +103,7 @@ CConfirmDlg::CConfirmDlg(QWidget *pParent, const QString &strText, unsigned nSty
     , m_nBeep(BeepForStyle(nStyle, !icon.isNull()))
     , m_nButtonSet(ButtonSetForStyle(nStyle))
     , m_bShowCheckBox(bShowCheckBox)
+    , m_bSecondDefault((nStyle & Mb::DefButton2) != 0)
 {
     setWindowModality(Qt::ApplicationModal);
 
@@ -223,8 +224,13 @@ void CConfirmDlg::OnInitDialog()
         entry.pButton->show();
         slot.translate(-(slot.width() + kButtonGap), 0);
     }
-    // Yes and OK never appear together; whichever is shown answers Enter.
-    if (m_nButtonSet & ButtonYes)
+    // Yes and OK never appear together; whichever is shown answers Enter, unless the
+    // caller wants the safer answer there.
+    if (m_bSecondDefault && (m_nButtonSet & ButtonNo))
+        m_pNo->setDefault(true);
+    else if (m_bSecondDefault && (m_nButtonSet & ButtonCancel))
+        m_pCancel->setDefault(true);
+    else if (m_nButtonSet & ButtonYes)
         m_pYes->setDefault(true);
     else if (m_nButtonSet & ButtonOk)
         m_pOk->setDefault(true);

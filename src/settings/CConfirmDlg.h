@@ -21,6 +21,8 @@ enum : unsigned {
     IconExclamation = 0x30,
     IconAsterisk = 0x40,
     IconInformation = IconAsterisk,
+    // The second button (No, Cancel) answers Enter instead of the first.
+    DefButton2 = 0x100,
     TypeMask = 0x0F,
     IconMask = 0xF0,
 };
@@ -96,4 +98,5 @@ private:
     bool m_bShowCheckBox = false;
     bool m_bInitDone = false;
     bool m_bWaitCursor = false;
+    bool m_bSecondDefault = false;
 };

@@ -83,6 +83,15 @@ private slots:
         QTest::newRow("escape on ok does nothing")
             << unsigned(Mb::Ok | Mb::IconExclamation) << false << esc << 0;
         QTest::newRow("close box cancels") << unsigned(Mb::YesNo) << true << 0 << int(IDCANCEL);
+        const int enter = Qt::Key_Return;
+        QTest::newRow("enter on yes/no answers yes")
+            << unsigned(Mb::YesNo) << false << enter << int(IDYES);
+        QTest::newRow("enter on yes/no, second default, answers no")
+            << unsigned(Mb::YesNo | Mb::DefButton2) << false << enter << int(IDNO);
+        QTest::newRow("enter on ok/cancel, second default, cancels")
+            << unsigned(Mb::OkCancel | Mb::DefButton2) << false << enter << int(IDCANCEL);
+        QTest::newRow("enter on ok, second default, answers ok")
+            << unsigned(Mb::Ok | Mb::DefButton2) << false << enter << int(IDOK);
     }
     void answers()
     {

@@ -1,10 +1,43 @@
 #include "CTestServer.h"
 
+#include <QFile>
 #include <QHostAddress>
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 namespace {
+
+// Hands out its connections encrypted once it has a configuration.
+class CServerSocket : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+    QSslConfiguration tls;
+
+protected:
+    void incomingConnection(qintptr handle) override
+    {
+        if (tls.isNull()) {
+            QTcpServer::incomingConnection(handle);
+            return;
+        }
+        auto *pSocket = new QSslSocket(this);
+        if (!pSocket->setSocketDescriptor(handle)) {
+            delete pSocket;
+            return;
+        }
+        pSocket->setSslConfiguration(tls);
+        // The client refuses the certificate and hangs up; that is the point.
+        QObject::connect(pSocket, &QSslSocket::sslErrors, pSocket, [] {});
+        pSocket->startServerEncryption();
+        addPendingConnection(pSocket);
+    }
+};
 
 QByteArray ReasonPhrase(int nStatus)
 {
@@ -48,7 +81,7 @@ qsizetype RequestEnd(const QByteArray &buffer, qsizetype nHeaderEnd)
 
 CTestServer::CTestServer(QObject *parent)
     : QObject(parent)
-    , m_pServer(new QTcpServer(this))
+    , m_pServer(new CServerSocket(this))
 {
     connect(m_pServer, &QTcpServer::newConnection, this, &CTestServer::OnNewConnection);
 }
@@ -63,9 +96,38 @@ bool CTestServer::Start()
     return m_pServer->listen(QHostAddress::LocalHost, 0);
 }
 
+bool CTestServer::StartTls()
+{
+    QTemporaryDir dir;
+    const QString certPath = dir.filePath(QStringLiteral("cert.pem"));
+    const QString keyPath = dir.filePath(QStringLiteral("key.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                   QStringLiteral("-keyout"), keyPath, QStringLiteral("-out"), certPath});
+    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+        return false;
+    QFile certFile(certPath);
+    QFile keyFile(keyPath);
+    if (!certFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly))
+        return false;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(QSslCertificate(certFile.readAll()));
+    tls.setPrivateKey(QSslKey(keyFile.readAll(), QSsl::Rsa));
+    static_cast<CServerSocket *>(m_pServer)->tls = tls;
+    m_bTls = true;
+    return Start();
+}
+
 QUrl CTestServer::Url(const QString &path) const
 {
-    return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_pServer->serverPort()).arg(path));
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2%3")
+                    .arg(m_bTls ? QStringLiteral("https") : QStringLiteral("http"))
+                    .arg(m_pServer->serverPort())
+                    .arg(path));
 }
 
 void CTestServer::Route(const QString &path, const Response &response)

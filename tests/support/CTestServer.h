@@ -38,6 +38,9 @@ public:
 
     // Listens on 127.0.0.1 on a free port.
     bool Start();
+    // The same over TLS (https), with a certificate for 127.0.0.1 that signs itself,
+    // made afresh by openssl: a browser must refuse it. False when openssl is missing.
+    bool StartTls();
     QUrl Url(const QString &path) const;
 
     // path is matched exactly, without the query; unknown paths get 404.
@@ -63,6 +66,7 @@ private:
     void OnReadyRead(QTcpSocket *pSocket);
 
     QTcpServer *m_pServer;
+    bool m_bTls = false;
     QHash<QString, Response> m_routes;
     QHash<QString, int> m_counts;
     QHash<QString, QHash<QByteArray, QByteArray>> m_lastHeaders;
