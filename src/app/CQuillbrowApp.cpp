@@ -148,7 +148,9 @@ bool CQuillbrowApp::InitInstance()
     if (!m_pInstanceServer->Listen())
         qCInfo(lcStartup, "another copy owns the instance channel; this one takes no addresses");
 
+    const QStringList reopen = TakeWindowsToReopen();
     OpenFirstWindow();
+    ReopenWindows(reopen);
     PlaceMainFrame();
     // Nothing is painted before the event loop runs, so a splash made earlier would show
     // no sooner; made now, it costs the first page's start nothing. It comes up in front
@@ -162,6 +164,9 @@ bool CQuillbrowApp::InitInstance()
 int CQuillbrowApp::ExitInstance()
 {
     m_pInstanceServer.reset();
+    // A normal end: nothing to offer the next start.
+    if (m_pJournal)
+        m_pJournal->Clear();
     // A first page that never completed leaves the splash up.
     delete m_pSplashWnd;
     // The frame's destruction copies the last address and the maximized state into

@@ -7,6 +7,10 @@
 #include "CMainFrame.h"
 #include "CSettings.h"
 #include "CSplashWnd.h"
+#include "CWindowJournal.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <QLoggingCategory>
 #include <QObject>
@@ -71,6 +75,12 @@ private:
     void OpenFirstWindow();
     void BuildCommandMap();
 
+    // Windows left open by a run that was killed or crashed (CAppJournal.cpp).
+    QStringList TakeWindowsToReopen();
+    void ReopenWindows(const QStringList &addresses);
+    void RecordWindows();
+    void ArmJournalTimer();
+
     // The application's commands (CAppCommands.cpp).
     void OnNewWindow(const QString &address);
     void OnCloseAll();
@@ -88,6 +98,9 @@ private:
     QPointer<CSplashWnd> m_pSplashWnd;
     std::unique_ptr<CInstanceServer> m_pInstanceServer;
     bool m_bSettingsLoaded = false;
+    std::unique_ptr<CWindowJournal> m_pJournal;
+    QTimer *m_pJournalTimer = nullptr;
+    QElapsedTimer m_journalClock;
 };
 
 // The one application object of the process; null before it is made.

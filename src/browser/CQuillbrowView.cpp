@@ -297,6 +297,7 @@ void CQuillbrowView::OnNavigateComplete2(const QString &strURL)
         m_pHost->SetAddressText(strURL, true);
     m_bTypedNavigation = false;
     m_history.NavigationStep(DocumentTitle(), GetLocationURL(), GetLocationName());
+    m_pHost->OnWindowNavigated();
 }
 
 void CQuillbrowView::CloseUnseen()
@@ -339,6 +340,7 @@ void CQuillbrowView::OnDocumentComplete(const QString &strURL)
         m_pHost->SignalSplashDone();
         m_bSignalSplash = false;
     }
+    m_pHost->OnWindowNavigated();
 }
 
 void CQuillbrowView::OnTitleChange(const QString &strTitle)

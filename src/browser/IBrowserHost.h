@@ -41,6 +41,8 @@ public:
     virtual void AddTypedAddress(const QString &strAddress) = 0;
     // A document's title changed: the frame's caption may show it.
     virtual void OnDocumentTitleChanged() = 0;
+    // A window committed a new address or finished loading its page.
+    virtual void OnWindowNavigated() = 0;
 
     // Makes a browser window; see CQuillbrowApp::CreateNewWindow.
     virtual CQuillbrowView *CreateNewWindow(bool bShow, bool bAddTab) = 0;

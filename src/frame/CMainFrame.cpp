@@ -543,6 +543,7 @@ QList<CQuillbrowView *> CMainFrame::Views() const
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow *pWindow)
 {
+    emit windowsChanged();
     // QMdiArea reports null when the whole frame loses the focus; the current child
     // stays the active window then.
     if (!pWindow || pWindow == m_pActiveChild)

@@ -68,6 +68,7 @@ public:
     void SetLastAddress(const QString &address) override;
     void AddTypedAddress(const QString &strAddress) override;
     void OnDocumentTitleChanged() override;
+    void OnWindowNavigated() override { emit windowsChanged(); }
     CQuillbrowView *CreateNewWindow(bool bShow, bool bAddTab) override;
     void PostCloseActiveWindow() override;
     bool IsClosingAll() const override { return m_fnIsClosingAll && m_fnIsClosingAll(); }
@@ -159,6 +160,8 @@ signals:
     // The engine's settings may have changed (Internet Options closed): whoever keeps
     // the engine information reads the start page again.
     void engineSettingsChanged();
+    // A window opened, closed, was activated or moved to another page.
+    void windowsChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -25,6 +25,8 @@ COptionsConfirms::COptionsConfirms(CSettings &settings, QWidget *parent)
         {QT_TR_NOOP("Confirm when try to clear a&ddresses"), &CSettings::ConfirmClearAddress},
         {QT_TR_NOOP("Confirm when try to add address into AutoClose &list"),
          &CSettings::ConfirmAddToAutoClose},
+        {QT_TR_NOOP("Confirm when try to reopen the windows left open by a cras&h"),
+         &CSettings::ConfirmReopenWindows},
     };
     auto *pLayout = new QVBoxLayout(this);
     for (const auto &box : boxes) {

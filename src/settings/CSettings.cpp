@@ -61,6 +61,7 @@ void CSettings::SetDefaults()
     ConfirmUserClose = 1;
     ConfirmClearAddress = 1;
     ConfirmAddToAutoClose = 1;
+    ConfirmReopenWindows = 1;
     ActivateNewWindow = 1;
     OpenInNewWindow = 1;
     StartMode = 2;
@@ -93,6 +94,7 @@ void CSettings::Load()
     readInt(QStringLiteral("ConfirmUserClose"), ConfirmUserClose);
     readInt(QStringLiteral("ConfirmClearAddress"), ConfirmClearAddress);
     readInt(QStringLiteral("ConfirmAddToAutoClose"), ConfirmAddToAutoClose);
+    readInt(QStringLiteral("ConfirmReopenWindows"), ConfirmReopenWindows);
     readInt(QStringLiteral("MaximizeChild"), MaximizeChild);
     readInt(QStringLiteral("OpenInNewWindow"), OpenInNewWindow);
     readInt(QStringLiteral("MultipleInstance"), MultipleInstance);
@@ -128,6 +130,7 @@ void CSettings::Save()
         integer(QStringLiteral("ConfirmUserClose"), ConfirmUserClose),
         integer(QStringLiteral("ConfirmClearAddress"), ConfirmClearAddress),
         integer(QStringLiteral("ConfirmAddToAutoClose"), ConfirmAddToAutoClose),
+        integer(QStringLiteral("ConfirmReopenWindows"), ConfirmReopenWindows),
         integer(QStringLiteral("MaximizeChild"), MaximizeChild),
         integer(QStringLiteral("OpenInNewWindow"), OpenInNewWindow),
         integer(QStringLiteral("MultipleInstance"), MultipleInstance),

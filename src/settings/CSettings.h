@@ -57,6 +57,8 @@ public:
     int ConfirmUserClose;
     int ConfirmClearAddress;
     int ConfirmAddToAutoClose;
+    // Ask before opening again the windows of a run that did not end normally.
+    int ConfirmReopenWindows;
     int ActivateNewWindow;
     int OpenInNewWindow;
     int StartMode;

@@ -154,24 +154,26 @@ private slots:
     void confirmsBoxesMatchTheirFlags()
     {
         int CSettings::*const flags[]
-            = {&CSettings::ConfirmExitApp,       &CSettings::ConfirmCloseAll,
-               &CSettings::ConfirmCloseAllEx,    &CSettings::ConfirmUserClose,
-               &CSettings::ConfirmSynchronize,   &CSettings::ConfirmClearAddress,
-               &CSettings::ConfirmAddToAutoClose};
-        for (int i = 0; i < 7; ++i) {
-            for (int j = 0; j < 7; ++j)
+            = {&CSettings::ConfirmExitApp,        &CSettings::ConfirmCloseAll,
+               &CSettings::ConfirmCloseAllEx,     &CSettings::ConfirmUserClose,
+               &CSettings::ConfirmSynchronize,    &CSettings::ConfirmClearAddress,
+               &CSettings::ConfirmAddToAutoClose, &CSettings::ConfirmReopenWindows};
+        const int n = int(std::size(flags));
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j)
                 m_settings.*flags[j] = j == i ? 1 : 0;
             Open();
             ClickTab(PageConfirms);
             const QList<QCheckBox *> boxes = Page<COptionsConfirms>(PageConfirms)->Boxes();
-            for (int j = 0; j < 7; ++j)
+            QCOMPARE(boxes.size(), n);
+            for (int j = 0; j < n; ++j)
                 QCOMPARE(boxes[j]->isChecked(), j == i);
             // Switched on again where the question itself switched it off, and back.
             Click(boxes[i]);
-            Click(boxes[(i + 1) % 7]);
+            Click(boxes[(i + 1) % n]);
             QTest::mouseClick(m_sheet->OkButton(), Qt::LeftButton);
-            for (int j = 0; j < 7; ++j)
-                QCOMPARE(m_settings.*flags[j], j == (i + 1) % 7 ? 1 : 0);
+            for (int j = 0; j < n; ++j)
+                QCOMPARE(m_settings.*flags[j], j == (i + 1) % n ? 1 : 0);
         }
     }
 

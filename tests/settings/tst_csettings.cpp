@@ -17,7 +17,7 @@ static int CSettings::*const kInts[]
        &CSettings::ConfirmUserClose,      &CSettings::ConfirmClearAddress,
        &CSettings::ConfirmAddToAutoClose, &CSettings::ActivateNewWindow,
        &CSettings::OpenInNewWindow,       &CSettings::StartMode,
-       &CSettings::MaximizeChild};
+       &CSettings::MaximizeChild,         &CSettings::ConfirmReopenWindows};
 
 // The settings record against its store: what a user gets back after a restart,
 // also when the store was edited by hand or left unreadable.
