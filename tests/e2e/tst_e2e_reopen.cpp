@@ -172,6 +172,19 @@ private slots:
         CConfirmDlg::ClearNextAnswers();
     }
 
+    void secondCopyHandsOverWithoutAsking()
+    {
+        QVERIFY(StartAtStart());
+        QVERIFY(m_user->WaitFor([&] { return Journal() == QStringList {Url(u"/start"_qs)}; }));
+        // The running copy's journal looks like one left behind; the second start
+        // hands its address over before it would look.
+        std::unique_ptr<QProcess> copy(CUserSession::StartSecondCopy({Url(u"/one"_qs)}));
+        // Our copy answers on the event loop, which must keep running meanwhile.
+        QVERIFY(m_user->WaitFor([&] { return copy->state() == QProcess::NotRunning; }));
+        QCOMPARE(copy->exitCode(), 0);
+        QVERIFY(m_user->WaitForWindowShowing(Url(u"/one"_qs)));
+    }
+
     void killedProgramsWindowsComeBack()
     {
         std::unique_ptr<QProcess> copy(CUserSession::StartSecondCopy({Url(u"/two"_qs)}));
