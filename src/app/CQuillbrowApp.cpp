@@ -148,8 +148,8 @@ bool CQuillbrowApp::InitInstance()
     if (!m_pInstanceServer->Listen())
         qCInfo(lcStartup, "another copy owns the instance channel; this one takes no addresses");
 
-    const QStringList reopen = TakeWindowsToReopen();
-    OpenFirstWindow();
+    QStringList reopen = TakeWindowsToReopen();
+    OpenFirstWindow(reopen);
     ReopenWindows(reopen);
     PlaceMainFrame();
     // Nothing is painted before the event loop runs, so a splash made earlier would show
@@ -197,7 +197,7 @@ CQuillbrowView *CQuillbrowApp::CreateNewWindow(bool bShow, bool bAddTab)
     return m_pMainWnd ? m_pMainWnd->CreateNewWindow(bShow, bAddTab) : nullptr;
 }
 
-void CQuillbrowApp::OpenFirstWindow()
+void CQuillbrowApp::OpenFirstWindow(QStringList &reopen)
 {
     CQuillbrowView *view = CreateNewWindow(true, true);
     if (!view) {
@@ -206,7 +206,8 @@ void CQuillbrowApp::OpenFirstWindow()
         return;
     }
     if (m_cmdInfo.m_nShellCommand == CCommandLineInfo::FileNew) {
-        const QString address = StartAddress();
+        // Windows brought back take the place of the start page.
+        const QString address = reopen.isEmpty() ? StartAddress() : reopen.takeFirst();
         // An engine without a start page leaves the window empty, and no page will
         // complete to end the splash screen.
         if (!address.isEmpty()) {

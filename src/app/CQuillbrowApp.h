@@ -72,7 +72,9 @@ private:
     void CheckDefaultBrowser();
     void StartSplash();
     void PlaceMainFrame();
-    void OpenFirstWindow();
+    // The first window takes the first of the windows to reopen when the command line
+    // names no address or file.
+    void OpenFirstWindow(QStringList &reopen);
     void BuildCommandMap();
 
     // Windows left open by a run that was killed or crashed (CAppJournal.cpp).

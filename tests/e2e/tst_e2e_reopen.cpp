@@ -194,9 +194,12 @@ private slots:
         ::kill(pid_t(copy->processId()), SIGKILL);
         QVERIFY(copy->waitForFinished());
 
+        // Started with no address: the window comes back in place of the start page.
         CConfirmDlg::SetNextAnswer(IDYES);
-        QVERIFY(StartAtStart());
+        m_user = std::make_unique<CUserSession>();
+        QVERIFY(m_user->Start());
         QVERIFY(m_user->WaitForWindowShowing(Url(u"/two"_qs)));
+        QCOMPARE(WindowAddresses(), QStringList {Url(u"/two"_qs)});
     }
 };
 
