@@ -134,14 +134,17 @@ private slots:
         dark.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1c));
         QApplication::setPalette(dark);
 
-        QTRY_VERIFY(newBlank->icon().pixmap(newBlank->iconSize()).toImage() != newBlankBefore);
-        QTRY_VERIFY(Picture(navigate) != navigateBefore);
+        // Redrawing waits for the style's change events: generous bounds for slow builds.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            newBlank->icon().pixmap(newBlank->iconSize()).toImage() != newBlankBefore, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(Picture(navigate) != navigateBefore, 30000);
         QCOMPARE(ReBar()->grab().toImage().pixelColor(0, 0), dark.color(QPalette::Window));
 
         // And back: the images are those of the first colours again.
         QApplication::setPalette(m_palette);
-        QTRY_COMPARE(newBlank->icon().pixmap(newBlank->iconSize()).toImage(), newBlankBefore);
-        QTRY_COMPARE(Picture(navigate), navigateBefore);
+        QTRY_COMPARE_WITH_TIMEOUT(newBlank->icon().pixmap(newBlank->iconSize()).toImage(),
+                                  newBlankBefore, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(Picture(navigate), navigateBefore, 30000);
     }
 
     void themeChangeRedrawsToolbarImages()
