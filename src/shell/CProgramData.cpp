@@ -22,6 +22,10 @@ QString ProgramDataDir()
 {
     if (!Override().isEmpty())
         return Override();
+    // A second start reads its settings before any application object exists; the
+    // kernel knows the binary then too.
+    if (!QCoreApplication::instance())
+        return ProgramDataDirFor(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath());
     return ProgramDataDirFor(QCoreApplication::applicationDirPath());
 }
 
