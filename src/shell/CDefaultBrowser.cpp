@@ -1,6 +1,7 @@
 #include "CDefaultBrowser.h"
 
 #include "CDesktopApps.h"
+#include "CDesktopFileLines.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,34 +17,6 @@ namespace {
 
 const QString kDefaultGroup = QStringLiteral("Default Applications");
 const QString kMimeAppsName = QStringLiteral("mimeapps.list");
-
-struct CKeyValue
-{
-    QString key;
-    QString value;
-};
-
-// "[Group]" -> "Group"; nothing for any other line.
-std::optional<QString> groupHeader(const QString &line)
-{
-    const QString trimmed = line.trimmed();
-    if (trimmed.size() < 2 || !trimmed.startsWith(u'[') || !trimmed.endsWith(u']'))
-        return std::nullopt;
-    return trimmed.sliced(1, trimmed.size() - 2);
-}
-
-// A "key=value" line; blanks around the equals sign do not count. Comments, blank
-// lines and anything else without an equals sign give nothing.
-std::optional<CKeyValue> keyValue(const QString &line)
-{
-    const QString trimmed = line.trimmed();
-    if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
-        return std::nullopt;
-    const qsizetype eq = trimmed.indexOf(u'=');
-    if (eq <= 0)
-        return std::nullopt;
-    return CKeyValue {trimmed.first(eq).trimmed(), trimmed.sliced(eq + 1).trimmed()};
-}
 
 // The desktop entry string escapes, applied to a whole value.
 QString escapeValue(const QString &value)
@@ -239,7 +212,7 @@ QString UpdateMimeApps(const QString &content, const QStringList &types, const Q
     bool inFirstGroup = false;
     qsizetype insertAt = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (const auto header = groupHeader(lines[i])) {
+        if (const auto header = DesktopFileLines::GroupHeader(lines[i])) {
             group = *header;
             inFirstGroup = group == kDefaultGroup && insertAt < 0;
             if (inFirstGroup)
@@ -248,7 +221,7 @@ QString UpdateMimeApps(const QString &content, const QStringList &types, const Q
         }
         if (group != kDefaultGroup)
             continue;
-        const auto entry = keyValue(lines[i]);
+        const auto entry = DesktopFileLines::KeyValue(lines[i]);
         if (!entry)
             continue;
         if (inFirstGroup)
@@ -293,13 +266,13 @@ QString DefaultForType(const QString &content, const QString &type)
 {
     QString group;
     for (const QString &line : content.split(u'\n')) {
-        if (const auto header = groupHeader(line)) {
+        if (const auto header = DesktopFileLines::GroupHeader(line)) {
             group = *header;
             continue;
         }
         if (group != kDefaultGroup)
             continue;
-        const auto entry = keyValue(line);
+        const auto entry = DesktopFileLines::KeyValue(line);
         if (!entry || QString::compare(entry->key, type, Qt::CaseInsensitive) != 0)
             continue;
         for (const QString &id : entry->value.split(u';')) {

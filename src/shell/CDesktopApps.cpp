@@ -1,5 +1,7 @@
 #include "CDesktopApps.h"
 
+#include "CDesktopFileLines.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -58,33 +60,6 @@ QString dataHome()
 QStringList dataDirs()
 {
     return baseDirs("XDG_DATA_DIRS", QStringLiteral("/usr/local/share/:/usr/share/"));
-}
-
-// "[Group]" gives Group; any other line nothing.
-std::optional<QString> groupHeader(const QString &line)
-{
-    const QString trimmed = line.trimmed();
-    if (trimmed.size() < 2 || !trimmed.startsWith(u'[') || !trimmed.endsWith(u']'))
-        return std::nullopt;
-    return trimmed.sliced(1, trimmed.size() - 2);
-}
-
-struct SKeyValue
-{
-    QString key;
-    QString value;
-};
-
-// "key = value"; comments, blank lines and lines without a key give nothing.
-std::optional<SKeyValue> keyValue(const QString &line)
-{
-    const QString trimmed = line.trimmed();
-    if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
-        return std::nullopt;
-    const qsizetype eq = trimmed.indexOf(u'=');
-    if (eq <= 0)
-        return std::nullopt;
-    return SKeyValue {trimmed.first(eq).trimmed(), trimmed.sliced(eq + 1).trimmed()};
 }
 
 // The string escapes of desktop files. In a list a "\;" is a semicolon inside an item,
@@ -187,11 +162,11 @@ CMimeGroups readMimeApps(const QString &path)
     QString group;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
     for (const QString &line : lines) {
-        if (const auto header = groupHeader(line)) {
+        if (const auto header = DesktopFileLines::GroupHeader(line)) {
             group = *header;
             continue;
         }
-        const auto entry = keyValue(line);
+        const auto entry = DesktopFileLines::KeyValue(line);
         if (!entry || group.isEmpty())
             continue;
         QHash<QString, QStringList> &types = groups[group];
@@ -484,7 +459,7 @@ std::optional<CDesktopEntry> ReadDesktopEntry(const QString &path, const QString
     bool bFound = false;
     bool bInEntry = false;
     for (const QString &line : lines) {
-        if (const auto header = groupHeader(line)) {
+        if (const auto header = DesktopFileLines::GroupHeader(line)) {
             // Only the first [Desktop Entry] is the entry; actions and the rest have
             // their own Exec lines.
             if (bInEntry)
@@ -495,7 +470,8 @@ std::optional<CDesktopEntry> ReadDesktopEntry(const QString &path, const QString
         }
         if (!bInEntry)
             continue;
-        if (const auto entry = keyValue(line); entry && !keys.contains(entry->key))
+        if (const auto entry = DesktopFileLines::KeyValue(line);
+            entry && !keys.contains(entry->key))
             keys.insert(entry->key, entry->value);
     }
     if (!bFound)
