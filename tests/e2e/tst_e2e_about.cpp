@@ -5,6 +5,7 @@
 #include "CMainFrame.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
+#include "CTestDesktop.h"
 #include "CTestServer.h"
 #include "CUserSession.h"
 #include "EngineTestUtil.h"
@@ -22,46 +23,7 @@ class TestE2EAbout : public QObject
 
     CTestServer m_server;
     std::unique_ptr<CUserSession> m_user;
-    QTemporaryDir m_root;
-
-    QString OutFile() const { return m_root.filePath(u"out.txt"_qs); }
-    // A program that writes its arguments, one a line, to the file named first.
-    QString Writer() const { return m_root.filePath(u"bin/write args"_qs); }
-
-    static void WriteText(const QString &path, const QString &text)
-    {
-        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
-    }
-
-    // The writer as the desktop's handler of a scheme.
-    void SetHandler(const QString &scheme)
-    {
-        const QString id = u"test-"_qs + scheme + u".desktop"_qs;
-        WriteText(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications/"_qs + id,
-                  u"[Desktop Entry]\nType=Application\nName=Test\nExec=\"%1\" \"%2\" %u\n"_qs.arg(
-                      Writer(), OutFile()));
-        QFile list(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_qs);
-        QVERIFY(list.open(QIODevice::Append));
-        if (list.size() == 0)
-            list.write("[Default Applications]\n");
-        list.write((u"x-scheme-handler/"_qs + scheme + u'=' + id + u";\n"_qs).toUtf8());
-    }
-
-    QStringList WrittenLines(int nLines) const
-    {
-        QStringList lines;
-        CUserSession::WaitFor([&] {
-            QFile file(OutFile());
-            if (!file.open(QIODevice::ReadOnly))
-                return false;
-            lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-            return lines.size() >= nLines;
-        });
-        return lines;
-    }
+    CTestDesktop m_desktop;
 
     static void ClickText(CHyperLink *link)
     {
@@ -71,23 +33,14 @@ class TestE2EAbout : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
+        QVERIFY(m_desktop.IsValid());
         QVERIFY(m_server.Start());
         m_server.RoutePage(u"/one"_qs, u"Page one"_qs);
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_root.filePath(u"system/config"_qs)));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root.filePath(u"system/data"_qs)));
-        qunsetenv("XDG_CURRENT_DESKTOP");
-        WriteText(Writer(),
-                  u"#!/bin/sh\nout=\"$1\"; shift\nprintf '%s\\n' \"$@\" >> \"$out\"\n"_qs);
-        QVERIFY(QFile::setPermissions(Writer(),
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     void init()
     {
-        QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_qs);
-        QDir(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_qs).removeRecursively();
-        QFile::remove(OutFile());
+        m_desktop.Reset();
         m_user = std::make_unique<CUserSession>();
         QVERIFY(m_user->Start({m_server.Url(u"/one"_qs).toString()}));
         QVERIFY(m_user->WaitForPage(m_server.Url(u"/one"_qs).toString()));
@@ -143,8 +96,8 @@ private slots:
 
     void linksOpenWithTheDesktopsPrograms()
     {
-        SetHandler(u"mailto"_qs);
-        SetHandler(u"https"_qs);
+        QVERIFY(m_desktop.SetHandler(u"mailto"_qs));
+        QVERIFY(m_desktop.SetHandler(u"https"_qs));
         bool bStillOpen = false;
         CAboutDlg::SetNextScript([&](CAboutDlg &dlg) {
             ClickText(dlg.MailLink());
@@ -153,7 +106,7 @@ private slots:
         });
         QVERIFY(m_user->ChooseMenu({u"Help"_qs, u"About Quillbrow..."_qs}));
         QVERIFY(bStillOpen);
-        QStringList lines = WrittenLines(2);
+        QStringList lines = m_desktop.WrittenLines(2);
         lines.sort();
         QCOMPARE(lines,
                  QStringList({LoadString(IDS_WEB_SITE_ADDRESS),

@@ -6,6 +6,7 @@
 #include "CRegistry.h"
 #include "CStringIds.h"
 #include "CStringTable.h"
+#include "CTestDesktop.h"
 #include "CTestServer.h"
 #include "CUserSession.h"
 #include "CWebEngine.h"
@@ -24,51 +25,10 @@ class TestE2EShellServices : public QObject
 
     CTestServer m_server;
     std::unique_ptr<CUserSession> m_user;
-    QTemporaryDir m_root;
+    CTestDesktop m_desktop;
 
     QString Url(const QString &path) const { return m_server.Url(path).toString(); }
-    QString OutFile() const { return m_root.filePath(u"out.txt"_qs); }
-    // A program that writes its arguments, one a line, to the file named first.
-    QString Writer() const { return m_root.filePath(u"bin/write args"_qs); }
-
-    static void WriteText(const QString &path, const QString &text)
-    {
-        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
-    }
-
-    // The lines the writer wrote, once it has written them.
-    QStringList WrittenLines(int nLines) const
-    {
-        QStringList lines;
-        m_user->WaitFor([&] {
-            QFile file(OutFile());
-            if (!file.open(QIODevice::ReadOnly))
-                return false;
-            lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-            return lines.size() >= nLines;
-        });
-        return lines;
-    }
-
-    // The desktop's program for a scheme, writing what it was started with.
-    void InstallHandler(const QString &scheme, const QString &file)
-    {
-        const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-        WriteText(
-            dataHome + u"/applications/"_qs + file,
-            u"[Desktop Entry]\nType=Application\nName=Test Client\nExec=\"%1\" \"%2\" %u\n"_qs.arg(
-                Writer(), OutFile()));
-        QFile list(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_qs);
-        const bool bNew = !list.exists();
-        QVERIFY(QDir().mkpath(QFileInfo(list).absolutePath()));
-        QVERIFY(list.open(QIODevice::Append));
-        list.write(((bNew ? u"[Default Applications]\n"_qs : QString()) + u"x-scheme-handler/"_qs
-                    + scheme + u'=' + file + u'\n')
-                       .toUtf8());
-    }
+    QStringList WrittenLines(int nLines) const { return m_desktop.WrittenLines(nLines); }
 
     QString LinkText(int nId, const QString &scheme, const QString &address) const
     {
@@ -95,7 +55,7 @@ class TestE2EShellServices : public QObject
 private slots:
     void linksToOtherProgramsAskOncePerScheme()
     {
-        InstallHandler(u"mailto"_qs, u"test-mail.desktop"_qs);
+        QVERIFY(m_desktop.SetHandler(u"mailto"_qs));
         LoadLinks();
         const QString mail = u"mailto:someone@example.org?subject=Hi%20there"_qs;
         CConfirmDlg::SetNextAnswer(IDYES);
@@ -131,8 +91,8 @@ private slots:
 
     void aRefusedSchemeStaysRefusedForTheRun()
     {
-        InstallHandler(u"mailto"_qs, u"test-mail.desktop"_qs);
-        InstallHandler(u"irc"_qs, u"test-irc.desktop"_qs);
+        QVERIFY(m_desktop.SetHandler(u"mailto"_qs));
+        QVERIFY(m_desktop.SetHandler(u"irc"_qs));
         LoadLinks();
         CConfirmDlg::SetNextAnswer(IDNO);
         QVERIFY(m_user->ClickInPage(u"#mail"_qs));
@@ -150,7 +110,7 @@ private slots:
 
     void aLinkInAFrameIsAskedAboutToo()
     {
-        InstallHandler(u"mailto"_qs, u"test-mail.desktop"_qs);
+        QVERIFY(m_desktop.SetHandler(u"mailto"_qs));
         LoadLinks();
         CQuillbrowView *view = m_user->ActiveWindow();
         // The frame's link, clicked where it lies in the page.
@@ -173,26 +133,16 @@ private slots:
 
     void initTestCase()
     {
-        QVERIFY(m_root.isValid());
+        QVERIFY(m_desktop.IsValid());
         QVERIFY(m_server.Start());
         m_server.RoutePage(u"/one"_qs, u"Page one"_qs);
         m_server.RoutePage(u"/two"_qs, u"Page two"_qs);
-        // The machine's own programs and defaults stay out of the lookup.
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_root.filePath(u"system/config"_qs)));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root.filePath(u"system/data"_qs)));
-        qunsetenv("XDG_CURRENT_DESKTOP");
-        WriteText(Writer(),
-                  u"#!/bin/sh\nout=\"$1\"; shift\nprintf '%s\\n' \"$@\" >> \"$out\"\n"_qs);
-        QVERIFY(QFile::setPermissions(Writer(),
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
     void init()
     {
         QVERIFY(QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively());
-        QVERIFY(
-            QDir(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications"_qs).removeRecursively());
-        QFile::remove(OutFile());
+        m_desktop.Reset();
         // Each test is a run of its own: no link scheme answered yet.
         CExternalLinks::Instance().Forget();
         m_user = std::make_unique<CUserSession>();
@@ -225,8 +175,8 @@ private slots:
         QCOMPARE(m_server.RequestCount(u"/two"_qs), 0);
 
         // Files on this computer still open.
-        const QString file = m_root.filePath(u"local.html"_qs);
-        WriteText(file, u"<title>Local</title>here"_qs);
+        const QString file = QFileInfo(m_desktop.OutFile()).dir().filePath(u"local.html"_qs);
+        QVERIFY(CTestDesktop::WriteText(file, u"<title>Local</title>here"_qs));
         m_user->TypeAddress(file);
         QVERIFY(m_user->WaitForPage(QUrl::fromLocalFile(file).toString()));
         QVERIFY(!view->IsShowingOfflineNotice());
@@ -256,7 +206,7 @@ private slots:
         QTest::addColumn<QString>("exec"); // empty: no handler; "-": a handler without Exec
         QTest::addColumn<QString>("message"); // empty: the handler starts
         QTest::addColumn<QStringList>("arguments");
-        const QString writer = u"\"%1\" \"%2\""_qs.arg(Writer(), m_root.filePath(u"out.txt"_qs));
+        const QString writer = m_desktop.WriterCommand();
         QTest::newRow("mail: field codes and quoted arguments")
             << u"Mail..."_qs << u"mailto"_qs
             << writer
@@ -288,15 +238,8 @@ private slots:
         QFETCH(QString, exec);
         QFETCH(QString, message);
         QFETCH(QStringList, arguments);
-        if (!exec.isEmpty()) {
-            const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-            WriteText(dataHome + u"/applications/test-client.desktop"_qs,
-                      u"[Desktop Entry]\nType=Application\nName=Test Client\nIcon=client-icon\n"_qs
-                          + (exec == u"-"_qs ? QString() : u"Exec="_qs + exec + u'\n'));
-            WriteText(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_qs,
-                      u"[Default Applications]\nx-scheme-handler/"_qs + scheme
-                          + u"=test-client.desktop;\n"_qs);
-        }
+        if (!exec.isEmpty())
+            QVERIFY(m_desktop.SetHandler(scheme, exec == u"-"_qs ? QString() : exec));
         if (!message.isEmpty())
             CConfirmDlg::SetNextAnswer(IDOK);
         QVERIFY(m_user->ChooseMenu({u"Tools"_qs, item}));
@@ -323,7 +266,7 @@ private slots:
         QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_SYNCHRONIZE_FAILED));
 
         QVERIFY(RegWriteString(ERegRoot::Engine, u"Main"_qs, u"SyncCommand"_qs,
-                               u"\"%1\" \"%2\" synced"_qs.arg(Writer(), OutFile())));
+                               m_desktop.WriterCommand() + u" synced"_qs));
         QVERIFY(m_user->ChooseMenu(item));
         QCOMPARE(WrittenLines(1), QStringList {u"synced"_qs});
 
