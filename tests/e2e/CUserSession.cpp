@@ -317,6 +317,12 @@ void CUserSession::TypeAddress(const QString &text)
     PressKey(Qt::Key_Return);
 }
 
+bool CUserSession::Visit(const QString &address)
+{
+    TypeAddress(address);
+    return WaitForPage(address);
+}
+
 void CUserSession::HoverPage(CQuillbrowView *view, const QPoint &pos)
 {
     QWidget *page = view->Engine()->Widget()->focusProxy();

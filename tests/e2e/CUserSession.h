@@ -78,6 +78,8 @@ public:
     void PressKey(int nKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Alt+D, the text typed, Enter.
     void TypeAddress(const QString &text);
+    // Types the address, presses Enter and waits until its page has loaded.
+    bool Visit(const QString &address);
     // The mouse pointer moved over a point of a window's page (page coordinates).
     void HoverPage(CQuillbrowView *view, const QPoint &pos);
     // Runs script in a window's page and returns its result (what a user would see

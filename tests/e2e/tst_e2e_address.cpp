@@ -72,10 +72,8 @@ private slots:
         QCOMPARE(m_user->TypedAddressList().value(0), Url(u"/two"_qs));
 
         // Typed again, it stays listed once.
-        m_user->TypeAddress(Url(u"/one"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
-        m_user->TypeAddress(Url(u"/two"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/two"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/one"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/two"_qs)));
         QCOMPARE(m_user->TypedAddressList(), QStringList({Url(u"/two"_qs), Url(u"/one"_qs)}));
     }
 

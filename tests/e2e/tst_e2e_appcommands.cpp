@@ -41,8 +41,7 @@ class TestE2EAppCommands : public QObject
             m_user->PressKey(Qt::Key_N, Qt::ControlModifier);
             QVERIFY(m_user->WaitFor(
                 [&] { return m_user->ActiveWindow()->GetLocationURL() == u"about:blank"_qs; }));
-            m_user->TypeAddress(Url(u"/"_qs + name));
-            QVERIFY(m_user->WaitForPage(Url(u"/"_qs + name)));
+            QVERIFY(m_user->Visit(Url(u"/"_qs + name)));
         }
         QCOMPARE(m_user->Windows().size(), 3);
     }

@@ -71,8 +71,7 @@ private slots:
         QVERIFY(m_user->WaitFor([&] { return QFileInfo::exists(file); }));
         QCOMPARE(CInternetShortcut::ReadUrl(file), Url(u"/one"_qs));
 
-        m_user->TypeAddress(Url(u"/two"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/two"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/two"_qs)));
         QVERIFY(m_user->ChooseMenu({u"Favorites"_qs, u"My page"_qs}));
         QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
         QCOMPARE(m_user->Windows().size(), 1);
@@ -83,8 +82,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_root + u"/News"_qs));
         m_user->PressKey(Qt::Key_N, Qt::ControlModifier);
         QTRY_COMPARE(m_user->Windows().size(), 2);
-        m_user->TypeAddress(Url(u"/two"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/two"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/two"_qs)));
 
         // The Tab popup adds the window whose tab was clicked, not the active one.
         CAddFavoriteDlg::SetNextAnswer(QDialog::Accepted, QString(), u"News"_qs);

@@ -228,8 +228,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QStringList, written);
         QFETCH(QByteArray, content);
-        m_user->TypeAddress(Url(u"/picture"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/picture"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/picture"_qs)));
 
         QTemporaryDir dir;
         CFileDialog::SetNextAnswer(dir.filePath(typed), filter);
@@ -396,8 +395,7 @@ private slots:
 
     void propertiesSayWhatTheServerGave()
     {
-        m_user->TypeAddress(Url(u"/dated"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/dated"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/dated"_qs)));
         QMap<QString, QString> shown;
         CPropertiesDlg::SetNextScript([&](CPropertiesDlg &dlg) {
             QSignalSpy completed(&dlg, &CPropertiesDlg::completed);

@@ -30,12 +30,6 @@ class TestE2ERenderer : public QObject
         return url.toString();
     }
 
-    bool Open(const QString &address)
-    {
-        m_user->TypeAddress(address);
-        return m_user->WaitForPage(address);
-    }
-
     static qint64 RendererPid(CQuillbrowView *view)
     {
         return static_cast<CWebEngine *>(view->Engine())->Page()->renderProcessPid();
@@ -109,12 +103,12 @@ private slots:
 
     void killedRendererLeavesTheWindowWithReload()
     {
-        QVERIFY(Open(Url(u"/one"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/one"_qs)));
         CQuillbrowView *survivor = m_user->ActiveWindow();
         QVERIFY(m_user->ChooseMenu({u"File"_qs, u"New"_qs, u"Blank"_qs}));
         QVERIFY(m_user->WaitFor([&] { return m_user->Windows().size() == 2; }));
         const QString two = Url(u"/two"_qs, u"localhost"_qs);
-        QVERIFY(Open(two));
+        QVERIFY(m_user->Visit(two));
         CQuillbrowView *victim = m_user->ActiveWindow();
         const qint64 pid = RendererPid(victim);
         QVERIFY(pid > 0);
@@ -156,7 +150,7 @@ private slots:
         QVERIFY2(text.contains(u"crashed"_qs), qPrintable(text));
         QCOMPARE(m_user->Windows().size(), 1);
         // The program goes on: another page loads in the same window.
-        QVERIFY(Open(Url(u"/one"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/one"_qs)));
         QVERIFY(CrashNotice(view) == nullptr);
     }
 
@@ -170,7 +164,7 @@ private slots:
         QVERIFY(LongestStall(1000) < 200);
         QVERIFY(m_user->ChooseMenu({u"File"_qs, u"New"_qs, u"Blank"_qs}));
         QVERIFY(m_user->WaitFor([&] { return m_user->Windows().size() == 2; }));
-        QVERIFY(Open(Url(u"/one"_qs, u"localhost"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/one"_qs, u"localhost"_qs)));
 
         m_user->ClickTab(0);
         QVERIFY(m_user->WaitFor([&] { return m_user->ActiveWindow() == view; }));
@@ -183,7 +177,7 @@ private slots:
 
     void hungPageStillCloses()
     {
-        QVERIFY(Open(Url(u"/spin"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/spin"_qs)));
         // Used, so its leave question would count, then stuck for good.
         QVERIFY(m_user->ClickInPage(u"#field"_qs));
         QTest::keyClicks(m_user->FocusWidget(), u"draft"_qs);

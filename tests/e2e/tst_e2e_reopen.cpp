@@ -132,8 +132,7 @@ private slots:
     void normalExitLeavesNoJournal()
     {
         QVERIFY(StartAtStart());
-        m_user->TypeAddress(Url(u"/three"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/three"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/three"_qs)));
         // Kept up to date while the program runs.
         QVERIFY(m_user->WaitFor([&] { return Journal() == QStringList {Url(u"/three"_qs)}; }));
         CConfirmDlg::SetNextAnswer(IDYES);

@@ -21,12 +21,6 @@ class TestE2ESecurity : public QObject
     QString Url(const QString &path) const { return m_server.Url(path).toString(); }
     QString Site() const { return Url(QString()); }
 
-    bool Open(const QString &address)
-    {
-        m_user->TypeAddress(address);
-        return m_user->WaitForPage(address);
-    }
-
     static QWidget *Notice(CQuillbrowView *view)
     {
         auto *notice = view->findChild<QWidget *>(u"CertificateNotice"_qs);
@@ -126,13 +120,13 @@ private slots:
         QVERIFY(m_user->WaitFor([&] { return Notice(view) != nullptr; }));
         QVERIFY(!Notice(view)->findChild<QPushButton *>()->isEnabled());
         // A good page afterwards shows as ever.
-        QVERIFY(Open(Url(u"/start"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/start"_qs)));
         QVERIFY(Notice(view) == nullptr);
     }
 
     void noIsTheDefaultAndIsRemembered()
     {
-        QVERIFY(Open(Url(u"/asks"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/asks"_qs)));
         CConfirmDlg::SetNextAnswer(IDNO);
         QVERIFY(Ask(u"#notify"_qs, u"denied"_qs));
         QCOMPARE(CConfirmDlg::LastText(),
@@ -142,7 +136,7 @@ private slots:
         // Asked again, in another window of the same site: the answer stands.
         CConfirmDlg::SetNextAnswer(IDYES);
         QVERIFY(m_user->ChooseMenu({u"File"_qs, u"New"_qs, u"Blank"_qs}));
-        QVERIFY(Open(Url(u"/asks"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/asks"_qs)));
         QVERIFY(Ask(u"#notify"_qs, u"denied"_qs));
         QVERIFY(CConfirmDlg::HasPendingAnswers());
         CConfirmDlg::ClearNextAnswers();
@@ -150,7 +144,7 @@ private slots:
 
     void eachFeatureIsAskedForOnItsOwn()
     {
-        QVERIFY(Open(Url(u"/asks"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/asks"_qs)));
         CConfirmDlg::SetNextAnswer(IDYES);
         QVERIFY(Ask(u"#where"_qs, u"allowed"_qs));
         QCOMPARE(CConfirmDlg::LastText(), u"%1 wants to know your location. Allow?"_qs.arg(Site()));
@@ -165,7 +159,7 @@ private slots:
 
     void backgroundWindowIsRefusedWithoutAQuestion()
     {
-        QVERIFY(Open(Url(u"/asks"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/asks"_qs)));
         CQuillbrowView *asker = m_user->ActiveWindow();
         QVERIFY(m_user->ChooseMenu({u"File"_qs, u"New"_qs, u"Blank"_qs}));
         QVERIFY(m_user->WaitFor([&] { return m_user->ActiveWindow() != asker; }));

@@ -48,8 +48,7 @@ class TestE2EShellServices : public QObject
             "<p><a id=magnet href='magnet:?xt=urn:btih:0123456789abcdef'>magnet</a></p>"
             "<iframe srcdoc=\"<a id=inner href='mailto:inner@example.org'>in a frame</a>\">"
             "</iframe>"_qs);
-        m_user->TypeAddress(Url(u"/links"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/links"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/links"_qs)));
     }
 
 private slots:
@@ -304,8 +303,7 @@ private slots:
 
     void internetOptionsClearHistory()
     {
-        m_user->TypeAddress(Url(u"/two"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/two"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/two"_qs)));
         QCOMPARE(m_user->TypedAddressList(), QStringList {Url(u"/two"_qs)});
 
         // The buttons act at once, whatever ends the dialog.

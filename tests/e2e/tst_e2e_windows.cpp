@@ -167,8 +167,7 @@ private slots:
         QTRY_COMPARE(m_user->Caption(), u"Quillbrow - [Page one]"_qs);
         child->showNormal();
         QTRY_COMPARE(m_user->Caption(), u"Quillbrow - Page one"_qs);
-        m_user->TypeAddress(Url(u"/two"_qs));
-        QVERIFY(m_user->WaitForPage(Url(u"/two"_qs)));
+        QVERIFY(m_user->Visit(Url(u"/two"_qs)));
         QCOMPARE(m_user->Caption(), u"Quillbrow - Page two"_qs);
     }
 
@@ -243,8 +242,7 @@ private slots:
         });
         // Were the close question asked, this answer would be taken.
         CConfirmDlg::SetNextAnswer(IDNO);
-        m_user->TypeAddress(Url(page));
-        QVERIFY(m_user->WaitForPage(Url(page)));
+        QVERIFY(m_user->Visit(Url(page)));
         CQuillbrowView *opener = m_user->ActiveWindow();
         QVERIFY(CUserSession::RunInPage(opener, u"window.opened"_qs).toBool());
         QVERIFY(m_user->WaitFor([&] {
