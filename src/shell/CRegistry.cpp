@@ -398,19 +398,6 @@ bool WriteProfileInt(const QString &section, const QString &entry, int nValue)
     return writeValue(ERegRoot::Program, section, entry, nValue);
 }
 
-bool WriteProfileValues(const QString &section, const QList<QPair<QString, QVariant>> &entries)
-{
-    QList<QPair<QString, QVariant>> values;
-    values.reserve(entries.size());
-    for (const auto &[entry, value] : entries) {
-        const auto key = keyOf(section, entry);
-        if (!key)
-            return false;
-        values.append({*key, value});
-    }
-    return writeValues(ERegRoot::Program, values, {}, EWrite::WhenChanged);
-}
-
 QString GetProfileString(const QString &section, const QString &entry, const QString &strDefault)
 {
     const auto value = readValue(ERegRoot::Program, section, entry);

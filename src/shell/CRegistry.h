@@ -83,11 +83,6 @@ bool WriteProfileInt(const QString &section, const QString &entry, int nValue);
 QString GetProfileString(const QString &section, const QString &entry,
                          const QString &strDefault = QString());
 bool WriteProfileString(const QString &section, const QString &entry, const QString &value);
-// Several values of one section (integers, strings, binary) in one write of the store,
-// as each of the single writes above would store it; no write at all when the store
-// holds every one of them already. Returns false when the store cannot be written,
-// or an entry names a subkey; then nothing is written.
-bool WriteProfileValues(const QString &section, const QList<QPair<QString, QVariant>> &entries);
 // Binary values; an absent or non-binary value reads as an empty array.
 QByteArray GetProfileBinary(const QString &section, const QString &entry);
 bool WriteProfileBinary(const QString &section, const QString &entry, const QByteArray &data);

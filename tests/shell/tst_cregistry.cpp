@@ -81,39 +81,29 @@ private slots:
         QCOMPARE(GetProfileString(m_settings, u"W"_qs, u"default"_qs), u"default"_qs);
     }
 
-    void profileValuesTogether()
-    {
-        QVERIFY(WriteProfileInt(m_settings, u"Kept"_qs, 7));
-        QVERIFY(WriteProfileValues(
-            m_settings,
-            {{u"Int"_qs, -5}, {u"Text"_qs, u"a, b"_qs}, {u"Binary"_qs, QByteArray("\0\xff", 2)}}));
-        QCOMPARE(GetProfileInt(m_settings, u"Int"_qs, 0), -5);
-        QCOMPARE(GetProfileString(m_settings, u"Text"_qs), u"a, b"_qs);
-        QCOMPARE(GetProfileBinary(m_settings, u"Binary"_qs), QByteArray("\0\xff", 2));
-        QCOMPARE(GetProfileInt(m_settings, u"Kept"_qs, 0), 7);
-
-        // One entry that would address a subkey spoils the lot: none is written.
-        QVERIFY(!WriteProfileValues(m_settings, {{u"Int"_qs, 1}, {u"Sub\\Name"_qs, 1}}));
-        QCOMPARE(GetProfileInt(m_settings, u"Int"_qs, 0), -5);
-    }
-
     void unchangedProfileValuesLeaveTheFileAlone()
     {
         // As another tool left it: a comment and spaces that a rewrite would drop, and
         // numbers as text, as they read back from any file.
+        const auto write = [&](const QList<QPair<QString, QVariant>> &entries) {
+            QList<CRegValue> values;
+            for (const auto &[name, value] : entries)
+                values.append({m_settings, name, value});
+            return RegWriteValues(ERegRoot::Program, values, {});
+        };
         WriteStoreFile("; kept\n[Settings]\nInt = 3\nText=t\nEmpty=\n");
         const QString path = RegStorePath(ERegRoot::Program);
         const QByteArray untouched = ReadBytes(path);
         const QList<QPair<QString, QVariant>> same
             = {{u"Int"_qs, 3}, {u"Text"_qs, u"t"_qs}, {u"Empty"_qs, QString()}};
-        QVERIFY(WriteProfileValues(m_settings, same));
+        QVERIFY(write(same));
         QCOMPARE(ReadBytes(path), untouched);
 
         // One value differs, or one is missing: the store is written.
-        QVERIFY(WriteProfileValues(m_settings, {{u"Int"_qs, 3}, {u"Text"_qs, u"T"_qs}}));
+        QVERIFY(write({{u"Int"_qs, 3}, {u"Text"_qs, u"T"_qs}}));
         QVERIFY(!ReadBytes(path).startsWith("; kept"));
         QCOMPARE(GetProfileString(m_settings, u"Text"_qs), u"T"_qs);
-        QVERIFY(WriteProfileValues(m_settings, {{u"Int"_qs, 3}, {u"New"_qs, 0}}));
+        QVERIFY(write({{u"Int"_qs, 3}, {u"New"_qs, 0}}));
         QCOMPARE(GetProfileInt(m_settings, u"New"_qs, 7), 0);
     }
 
