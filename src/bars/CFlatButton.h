@@ -25,6 +25,8 @@ public:
     void SetState(int nState);
     int GetState() const { return m_nState; }
     QSize ImageSize() const { return {m_nImageWidth, m_nImageHeight}; }
+    // The picture cut for nState, whatever state the button is in now.
+    QPixmap Image(int nState) const { return m_images.value(nState); }
 
     QSize sizeHint() const override;
 

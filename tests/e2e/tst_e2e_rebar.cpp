@@ -21,13 +21,11 @@ constexpr int kAddressBar = CMainFrame::BandAddressBar;
 constexpr int kAnimation = CMainFrame::BandAnimation;
 constexpr int kWindowsBar = CMainFrame::BandWindowsBar;
 
-// What the widget paints itself, without the background behind it.
-QImage Picture(QWidget *widget)
+// The button's resting picture: what it shows unhovered, whatever the pointer or
+// the window's activation did to it meanwhile.
+QImage Picture(const CFlatButton *button)
 {
-    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
+    return button->Image(CFlatButton::Normal).toImage();
 }
 
 } // namespace
