@@ -44,6 +44,7 @@ enum EStringId : int {
     IDS_CANNOT_RESOLVE_LINK = 51483,
     IDS_CANNOT_OPEN_LINK = 51484,
     IDS_POPUP_CLOSED = 51490,
+    IDS_POPUPS_REFUSED = 51491,
     // The Internet Options dialog's questions.
     IDS_CONFIRM_DELETE_COOKIES = 51530,
     IDS_CONFIRM_DELETE_FILES = 51531,

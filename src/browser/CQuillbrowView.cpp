@@ -7,6 +7,7 @@
 #include "CExternalLinks.h"
 #include "CFileDialog.h"
 #include "CFindBar.h"
+#include "CHeapTrim.h"
 #include "CPagePanel.h"
 #include "CPageSaver.h"
 #include "CPrintDialogs.h"
@@ -195,6 +196,10 @@ CQuillbrowView::~CQuillbrowView()
 {
     if (m_nPopupState == PopupClosing)
         qCDebug(lcPopup, "refused pop-up destroyed at %.6f", MonotonicSeconds());
+    else
+        qCDebug(lcPopup, "window destroyed at %.6f: %s", MonotonicSeconds(),
+                qPrintable(GetLocationURL()));
+    HeapTrim::Schedule();
     // OnDestroy: the tab goes with the window, and so does its history.
     if (CWindowsBar *bar = m_pHost->WindowsBar())
         bar->RemoveTab(this);
@@ -278,6 +283,7 @@ void CQuillbrowView::OnBeforeNavigate2(const QString &strURL, bool &bCancel)
         ShowPendingWindow();
     }
     HideNotices();
+    m_bCloseRefused = false;
     m_nProgress = 0;
     if (IsActiveView()) {
         m_pHost->SetAddressText(strURL, true);
@@ -406,6 +412,25 @@ void CQuillbrowView::OnDownloadComplete()
 
 IWebEngine *CQuillbrowView::OnNewWindow2(bool &bCancel)
 {
+    const qint64 nowMs = qint64(MonotonicSeconds() * 1000);
+    if (!m_popupBudget.Allow(nowMs)) {
+        // A flood: refused before any window is made. The user hears of it once per
+        // burst, when the page's loop has run.
+        bCancel = true;
+        if (!m_bRefusalNoticeQueued) {
+            m_bRefusalNoticeQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                m_bRefusalNoticeQueued = false;
+                const int nRefused = m_popupBudget.TakeRefused();
+                qCDebug(lcPopup, "pop-up flood: %d refused at %.6f", nRefused, MonotonicSeconds());
+                m_pHost->ShowStatusMessage(LoadStringWith(IDS_POPUPS_REFUSED,
+                                                          QStringLiteral("%address%"),
+                                                          GetLocationURL()),
+                                           kPopupClosedMessageMs);
+            });
+        }
+        return nullptr;
+    }
     CQuillbrowView *pView = m_pHost->CreateNewWindow(false, false);
     if (!pView) {
         // Nothing to load the page into: refuse rather than let it open elsewhere.
@@ -418,28 +443,58 @@ IWebEngine *CQuillbrowView::OnNewWindow2(bool &bCancel)
 
 void CQuillbrowView::OnWindowClosing(bool, bool &bCancel)
 {
+    // The engine has nothing to undo: a window that stays simply stays.
+    bCancel = false;
+    if (m_bCloseQueued || m_bCloseAskQueued || m_bCloseRefused) {
+        // Already going, about to be asked, or the user said No to this page: a page
+        // calling window.close() again and again changes nothing.
+        return;
+    }
     if (m_nPopupState != PopupNone) {
         // A page's window that was never shown goes as unseen as it came: no question,
         // and no activation that would show it for a moment.
-        bCancel = false;
         CloseUnseen();
         return;
     }
+    // Asked from the event loop, not from inside the engine's call: the engine runs no
+    // task of any page while its call is nested in a question.
+    m_bCloseAskQueued = true;
+    QMetaObject::invokeMethod(this, &CQuillbrowView::AskToClose, Qt::QueuedConnection);
+}
+
+void CQuillbrowView::AskToClose()
+{
+    m_bCloseAskQueued = false;
+    // One close question at a time: a page of another window asking while it is open
+    // is refused, rather than stacking a question inside the question for each of them.
+    static bool s_bAsking = false;
+    if (s_bAsking || m_bCloseQueued)
+        return;
     if (CChildFrame *frame = GetParentFrame())
         frame->ActivateFrame();
     CSettings &settings = m_pHost->Settings();
     if (settings.ConfirmUserClose != 0) {
+        const QPointer<CQuillbrowView> self(this);
         CConfirmDlg dlg(this, LoadString(IDS_CONFIRM_USER_CLOSE), Mb::YesNo | Mb::IconQuestion,
                         true);
+        s_bAsking = true;
         const int answer = dlg.exec();
+        s_bAsking = false;
         settings.ConfirmUserClose = dlg.ShowNextTime;
+        // The window may have gone while the question was open (Close All, the exit).
+        if (!self || m_bCloseQueued)
+            return;
         if (answer != IDYES) {
-            bCancel = true;
+            // Not asked again until the window loads another page.
+            m_bCloseRefused = true;
             return;
         }
     }
-    bCancel = false;
-    m_pHost->PostCloseActiveWindow();
+    // This window closes, whichever is active by the time the close runs: with many
+    // pages closing at once, the active one is soon another.
+    m_bCloseQueued = true;
+    if (m_pDoc)
+        QMetaObject::invokeMethod(m_pDoc, &CQuillbrowDoc::OnCloseDocument, Qt::QueuedConnection);
 }
 
 void CQuillbrowView::RequestClose()

@@ -2,6 +2,7 @@
 
 #include "CCmdTarget.h"
 #include "CHistoryList.h"
+#include "CPopupBudget.h"
 #include "IBarWindow.h"
 #include "IWebEngine.h"
 
@@ -127,6 +128,7 @@ private:
     void BuildCommandMap();
     void ShowPendingWindow();
     void CloseUnseen();
+    void AskToClose();
     void HideNotices();
     // The page's widget is hidden while a notice stands in for the page.
     void ShowInsteadOfPage(QWidget *pNotice);
@@ -151,4 +153,9 @@ private:
     QLabel *m_pOfflineNotice;
     QLabel *m_pPageNotice;
     bool m_bCloseQueued = false;
+    bool m_bCloseAskQueued = false;
+    bool m_bCloseRefused = false;
+    // The windows this window's page opened lately, so a flood of them is refused.
+    CPopupBudget m_popupBudget;
+    bool m_bRefusalNoticeQueued = false;
 };

@@ -46,8 +46,6 @@ public:
 
     // Makes a browser window; see CQuillbrowApp::CreateNewWindow.
     virtual CQuillbrowView *CreateNewWindow(bool bShow, bool bAddTab) = 0;
-    // Closes the active window once the current event has been handled.
-    virtual void PostCloseActiveWindow() = 0;
     // True while Close All closes the windows: no next-window choice is made then.
     virtual bool IsClosingAll() const = 0;
     // Shows the "Caption" popup, its commands routed to the active window.

@@ -500,17 +500,6 @@ const CEngineInfo &CMainFrame::EngineInfo() const
     return *m_pOwnEngineInfo;
 }
 
-void CMainFrame::PostCloseActiveWindow()
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (CQuillbrowView *view = GetActiveHtmlView())
-                view->GetDocument()->OnCloseDocument();
-        },
-        Qt::QueuedConnection);
-}
-
 void CMainFrame::ShowCaptionMenu(const QPoint &globalPos)
 {
     m_pCaptionMenu->popup(globalPos);

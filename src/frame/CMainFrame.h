@@ -70,7 +70,6 @@ public:
     void OnDocumentTitleChanged() override;
     void OnWindowNavigated() override { emit windowsChanged(); }
     CQuillbrowView *CreateNewWindow(bool bShow, bool bAddTab) override;
-    void PostCloseActiveWindow() override;
     bool IsClosingAll() const override { return m_fnIsClosingAll && m_fnIsClosingAll(); }
     void SignalSplashDone() override;
     void ShowCaptionMenu(const QPoint &globalPos) override;
