@@ -56,6 +56,7 @@ bool IsBlank(const QString &url)
 }
 
 constexpr int kPopupClosedMessageMs = 5000;
+constexpr int kRefusalNoticeDelayMs = 250;
 constexpr qsizetype kMaxNoticeMessage = 300;
 
 QString ProgressTitle(const QString &name, int nProgress)
@@ -414,12 +415,12 @@ IWebEngine *CQuillbrowView::OnNewWindow2(bool &bCancel)
 {
     const qint64 nowMs = qint64(MonotonicSeconds() * 1000);
     if (!m_popupBudget.Allow(nowMs)) {
-        // A flood: refused before any window is made. The user hears of it once per
-        // burst, when the page's loop has run.
+        // A flood: refused before any window is made. The engine asks for each window
+        // in a turn of its own, so the user hears of a burst once, a moment later.
         bCancel = true;
         if (!m_bRefusalNoticeQueued) {
             m_bRefusalNoticeQueued = true;
-            QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(kRefusalNoticeDelayMs, this, [this] {
                 m_bRefusalNoticeQueued = false;
                 const int nRefused = m_popupBudget.TakeRefused();
                 qCDebug(lcPopup, "pop-up flood: %d refused at %.6f", nRefused, MonotonicSeconds());
