@@ -67,8 +67,9 @@ function report(what, n) { return fetch(P + '/event/' + what + '/' + n); }
 async function done() { await fetch(P + '/done'); window.close(); }
 function sleep(ms) { return new Promise(r => setTimeout(r, ms)); }
 async function closeAll(ws) {
+  // A window the program refused may never report itself closed: 10 s at most.
   for (const w of ws) if (!w.closed) w.close();
-  for (let i = 0; i < 1200 && ws.some(w => !w.closed); ++i) await sleep(50);
+  for (let i = 0; i < 200 && ws.some(w => !w.closed); ++i) await sleep(50);
   return ws.filter(w => !w.closed).length;
 }
 """
