@@ -38,9 +38,14 @@ bool WaitFor(const std::function<bool()> &predicate, int nTimeoutMs)
         return true;
     QEventLoop loop;
     QTimer check;
+    // The check waits while the predicate runs: a predicate that waits in turn (for a
+    // script's result) would otherwise be entered again from its own wait.
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        check.stop();
         if (predicate())
             loop.quit();
+        else
+            check.start();
     });
     check.start(5);
     QTimer::singleShot(nTimeoutMs, &loop, &QEventLoop::quit);
