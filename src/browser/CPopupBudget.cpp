@@ -1,5 +1,6 @@
 #include "CPopupBudget.h"
 
+#include <algorithm>
 #include <utility>
 
 bool CPopupBudget::Allow(qint64 nowMs)
@@ -17,4 +18,12 @@ bool CPopupBudget::Allow(qint64 nowMs)
 int CPopupBudget::TakeRefused()
 {
     return std::exchange(m_nRefused, 0);
+}
+
+qint64 CPopupBudget::NextAllowedAt(qint64 nowMs) const
+{
+    if (m_opened.size() < size_t(kMaxWindows))
+        return nowMs;
+    // The oldest window that still counts leaves the span first.
+    return std::max(nowMs, m_opened[m_opened.size() - kMaxWindows] + kSpanMs);
 }

@@ -18,6 +18,8 @@ public:
     bool Allow(qint64 nowMs);
     // Windows refused since the last call (each call starts the count again).
     int TakeRefused();
+    // The first time, not before nowMs, at which Allow would say yes.
+    qint64 NextAllowedAt(qint64 nowMs) const;
 
 private:
     std::deque<qint64> m_opened;

@@ -415,9 +415,23 @@ IWebEngine *CQuillbrowView::OnNewWindow2(bool &bCancel)
 {
     const qint64 nowMs = qint64(MonotonicSeconds() * 1000);
     if (!m_popupBudget.Allow(nowMs)) {
-        // A flood: refused before any window is made. The engine asks for each window
-        // in a turn of its own, so the user hears of a burst once, a moment later.
+        // A flood: refused before any window is made. By now the engine has made a
+        // page for this one, and would for every call of a loop, so it is told to
+        // refuse the page's script windows itself (a click still opens one) until the
+        // budget has refilled.
         bCancel = true;
+        if (!m_bScriptWindowsRefused) {
+            m_bScriptWindowsRefused = true;
+            m_engine->SetScriptWindowsAllowed(false);
+            // A precise timer: a coarse one may fire early, while the budget would
+            // still refuse the window the engine lets through.
+            const qint64 nWaitMs = m_popupBudget.NextAllowedAt(nowMs) - nowMs + 1;
+            QTimer::singleShot(std::chrono::milliseconds(nWaitMs), Qt::PreciseTimer, this, [this] {
+                m_bScriptWindowsRefused = false;
+                m_engine->SetScriptWindowsAllowed(true);
+            });
+        }
+        // The user hears of a burst once, a moment later.
         if (!m_bRefusalNoticeQueued) {
             m_bRefusalNoticeQueued = true;
             QTimer::singleShot(kRefusalNoticeDelayMs, this, [this] {

@@ -158,4 +158,5 @@ private:
     // The windows this window's page opened lately, so a flood of them is refused.
     CPopupBudget m_popupBudget;
     bool m_bRefusalNoticeQueued = false;
+    bool m_bScriptWindowsRefused = false;
 };

@@ -207,6 +207,12 @@ std::function<void()> CWebEngine::Orphan()
     };
 }
 
+void CWebEngine::SetScriptWindowsAllowed(bool bAllowed)
+{
+    // The page's own settings: other pages of the profile keep theirs.
+    m_pPage->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, bAllowed);
+}
+
 void CWebEngine::KeepPageUntilLoadEnds()
 {
     m_bKeepPage = true;

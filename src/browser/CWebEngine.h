@@ -85,6 +85,7 @@ public:
     void SavePage(const QString &strPath, ESaveFormat format, DoneCallback done) override;
     void Print(QPrinter *pPrinter, DoneCallback done) override;
     void KeepPageUntilLoadEnds() override;
+    void SetScriptWindowsAllowed(bool bAllowed) override;
     void PrintToPdf(const QString &strPath, const QPageLayout &layout, const QPageRanges &ranges,
                     DoneCallback done) override;
 

@@ -153,4 +153,8 @@ public:
     // page may not go before then keeps it, refusing whatever comes next, until that
     // load has ended.
     virtual void KeepPageUntilLoadEnds() { }
+
+    // Whether the page's scripts may open windows without a click. Off, the engine
+    // refuses them itself before it makes anything for them.
+    virtual void SetScriptWindowsAllowed(bool bAllowed) { Q_UNUSED(bAllowed); }
 };

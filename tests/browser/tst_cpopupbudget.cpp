@@ -34,6 +34,7 @@ private slots:
         CPopupBudget budget;
         for (int i = 0; i < CPopupBudget::kMaxWindows; ++i)
             QVERIFY(budget.Allow(0));
+        QCOMPARE(budget.NextAllowedAt(later), allowed ? later : CPopupBudget::kSpanMs);
         QCOMPARE(budget.Allow(later), allowed);
     }
 
@@ -57,6 +58,8 @@ private slots:
         for (int i = 0; i < CPopupBudget::kMaxWindows / 2; ++i)
             QVERIFY(budget.Allow(CPopupBudget::kSpanMs - 1));
         QVERIFY(!budget.Allow(CPopupBudget::kSpanMs - 1));
+        // Free again when the early half has left the span, not the late one.
+        QCOMPARE(budget.NextAllowedAt(1), CPopupBudget::kSpanMs);
         for (int i = 0; i < CPopupBudget::kMaxWindows / 2; ++i)
             QVERIFY(budget.Allow(CPopupBudget::kSpanMs));
         QVERIFY(!budget.Allow(CPopupBudget::kSpanMs));

@@ -32,6 +32,11 @@ public:
     void GoHome() override { m_calls << QStringLiteral("GoHome"); }
     void GoSearch() override { m_calls << QStringLiteral("GoSearch"); }
     void KeepPageUntilLoadEnds() override { m_calls << QStringLiteral("KeepPageUntilLoadEnds"); }
+    void SetScriptWindowsAllowed(bool bAllowed) override
+    {
+        m_calls << (bAllowed ? QStringLiteral("AllowScriptWindows")
+                             : QStringLiteral("RefuseScriptWindows"));
+    }
     void Refresh() override { m_calls << QStringLiteral("Refresh"); }
     void Stop() override { m_calls << QStringLiteral("Stop"); }
     QString GetLocationURL() const override { return m_url; }
