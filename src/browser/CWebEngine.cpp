@@ -4,6 +4,7 @@
 #include "CEngineStore.h"
 #include "CExternalLinks.h"
 #include "CFullScreenWindow.h"
+#include "CHeapTrim.h"
 #include "COfflineInterceptor.h"
 #include "COfflineState.h"
 #include "CStringIds.h"
@@ -27,8 +28,10 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <utility>
 
 #include <cmath>
 
@@ -43,11 +46,68 @@ QPointer<QWebEngineProfile> &SharedProfile()
     return profile;
 }
 
+// Pages whose windows went while they are still being taken apart. The engine's
+// profile may not go before them.
+QList<QPointer<QWebEnginePage>> &PagesGoing()
+{
+    static QList<QPointer<QWebEnginePage>> going;
+    return going;
+}
+
+void AddPageGoing(QWebEnginePage *pPage)
+{
+    PagesGoing().removeAll(nullptr);
+    PagesGoing() << pPage;
+}
+
 // Chromium's context is torn down by a post routine of its own; the profile has to
 // go before it, and routines run in the reverse order of their registration.
 void DeleteSharedProfile()
 {
+    for (const QPointer<QWebEnginePage> &pPage : std::exchange(PagesGoing(), {}))
+        delete pPage.data();
     delete SharedProfile().data();
+}
+
+// A page's frames go a batch at a time before the page does: the engine takes a page
+// apart in one turn of the event loop, which for the 1,000 frames it allows a page
+// stalled the program for 0.4 s. Each step removes some and tells how many are left.
+constexpr int kFramesPerStep = 50;
+// A page that keeps adding frames, or whose renderer never answers, goes anyway.
+constexpr int kMaxFrameSteps = 40;
+constexpr int kTakeApartGraceMs = 2000;
+
+void RemoveFramesThenRelease(const QPointer<CWebPage> &pPage, const std::function<void()> &release,
+                             int nStep = 1)
+{
+    if (!pPage)
+        return;
+    if (nStep > kMaxFrameSteps) {
+        qCDebug(lcMemory, "page still adding frames after %d steps: it goes with them",
+                kMaxFrameSteps);
+        release();
+        return;
+    }
+    // In a world of our own, so the page's scripts cannot stand in for the DOM's.
+    static const QString script
+        = QStringLiteral("(function () { const all = document.querySelectorAll('iframe, frame');"
+                         " const n = Math.min(all.length, %1);"
+                         " for (let i = 0; i < n; ++i) all[i].remove();"
+                         " return all.length - n; })()")
+              .arg(kFramesPerStep);
+    pPage->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                         [pPage, release, nStep](const QVariant &left) {
+                             // No answer: the page is going already, or its renderer
+                             // has gone; the grace timer has the last word.
+                             if (!left.isValid())
+                                 return;
+                             if (left.toInt() > 0) {
+                                 RemoveFramesThenRelease(pPage, release, nStep + 1);
+                                 return;
+                             }
+                             qCDebug(lcMemory, "page taken apart in %d steps", nStep);
+                             release();
+                         });
 }
 
 constexpr qsizetype kMaxAnnounced = 8;
@@ -188,6 +248,25 @@ CWebEngine::~CWebEngine()
     }
     // The view first, so it never shows a page that is going away.
     delete m_pView.data();
+    if (!m_bRendererGone && !QCoreApplication::closingDown()) {
+        // Deaf at once; the page itself goes once its frames have.
+        const QPointer<CWebPage> pPage = m_pPage;
+        pPage->Detach();
+        pPage->setParent(nullptr);
+        AddPageGoing(pPage);
+        const auto release = [pPage] {
+            if (pPage)
+                pPage->deleteLater();
+            // What the page freed goes back to the system, not only what its window did.
+            HeapTrim::Schedule();
+        };
+        QTimer::singleShot(kTakeApartGraceMs, pPage, [release] {
+            qCDebug(lcMemory, "page did not answer while taken apart: it goes whole");
+            release();
+        });
+        RemoveFramesThenRelease(pPage, release);
+        return;
+    }
     delete m_pPage;
 }
 
@@ -199,11 +278,13 @@ std::function<void()> CWebEngine::Orphan()
     pPage->setParent(nullptr);
     pView->hide();
     pView->setParent(nullptr);
+    AddPageGoing(pPage);
     return [pView, pPage] {
         if (pView)
             pView->deleteLater();
         if (pPage)
             pPage->deleteLater();
+        HeapTrim::Schedule();
     };
 }
 
