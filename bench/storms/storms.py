@@ -376,7 +376,8 @@ def wait_storm_window_gone(run, timeout):
 def storm_run(session, program, storm):
     """One run of one storm: its figures, or a BenchError."""
     run = StormRun(session, program,
-                   log_rules=["quillbrow.eventloop.debug=true", "quillbrow.popup.debug=true"])
+                   log_rules=["quillbrow.eventloop.debug=true", "quillbrow.popup.debug=true",
+                              "quillbrow.memory.debug=true"])
     session.server.add_run(run.id, storm)
     try:
         run.start([session.server.url(run.id, "launch")])
@@ -454,8 +455,9 @@ def main():
                         help="divide every storm's size by this (default 1: full size)")
     parser.add_argument("--build-dir", default=os.path.join(bench.ROOT, "build"))
     parser.add_argument("--quillbrow", help="the Quillbrow binary (default: the build's)")
-    parser.add_argument("--settle", type=float, default=2.0,
-                        help="seconds before memory is read (default 2)")
+    # The program trims its heap 1 s and 5 s after the last window or page went.
+    parser.add_argument("--settle", type=float, default=7.0,
+                        help="seconds before memory is read (default 7)")
     parser.add_argument("--display", help="use this X display instead of starting Xvfb")
     parser.add_argument("--out", help="folder for results.json and results.md")
     parser.add_argument("--detail", action="store_true",

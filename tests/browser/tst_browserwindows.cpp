@@ -190,9 +190,10 @@ void TestBrowserWindows::twoHundredPopups()
     QVERIFY(Go(opener, u"/plain"_qs));
     PageOf(opener)->runJavaScript(
         u"w = []; for (var i = 0; i < 200; ++i) w.push(window.open('/ads/pop'))"_qs);
+    // Most are refused as a flood before they are made (null); the rest are closed.
     // Slow under the sanitizers on a busy machine: the bound is for a hang, not speed.
-    QVERIFY(WaitTrue(opener, u"w.length == 200 && w.every(function(p) { return p.closed; })"_qs,
-                     120000));
+    QVERIFY(WaitTrue(
+        opener, u"w.length == 200 && w.every(function(p) { return !p || p.closed; })"_qs, 120000));
     QVERIFY(EngineTestUtil::WaitFor([&] { return m_frame->MdiArea()->subWindowList().size() == 1; },
                                     60000));
     QCOMPARE(m_nFramesShown, 1);

@@ -187,9 +187,13 @@ void TestCQuillbrowView::pageClosingItsWindow()
     other->GetParentFrame()->ActivateFrame();
     QPointer<CChildFrame> frame = view->GetParentFrame();
     CConfirmDlg::SetNextAnswer(answer, tick);
-    bool bCancel = false;
+    bool bCancel = true;
     view->OnWindowClosing(false, bCancel);
-    QCOMPARE(bCancel, answer != IDYES);
+    // The question comes from the event loop, after the engine's call has returned;
+    // the engine has nothing to undo either way.
+    QVERIFY(!bCancel);
+    QVERIFY(CConfirmDlg::HasPendingAnswers());
+    QTRY_VERIFY(!CConfirmDlg::HasPendingAnswers());
     QCOMPARE(CConfirmDlg::LastText(), LoadString(IDS_CONFIRM_USER_CLOSE));
     QCOMPARE(m_settings.ConfirmUserClose, confirmAfter);
     if (answer == IDYES)
