@@ -547,6 +547,11 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow *pWindow)
 
 void CMainFrame::SetStatusText(const QString &text)
 {
+    // A timed notice (a pop-up closed, a flood refused) outlives the idle text that
+    // loading windows, a page's links and the menus put back; any other text replaces it.
+    if (m_pStatusTimer && m_pStatusTimer->isActive() && StatusText() == m_strTimedStatus
+        && text == LoadString(IDS_IDLE_MESSAGE))
+        return;
     statusBar()->showMessage(text);
 }
 

@@ -11,6 +11,7 @@
 #include <QMdiArea>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QtTest>
 
 // Pages that try to swamp the program: a flood of pop-ups, pop-ups closing themselves
@@ -133,6 +134,11 @@ private slots:
                  qPrintable(QString::number(nOpened)));
         const QString openOne = u"window.open('/child') ? 'window' : 'refused'"_qs;
         QCOMPARE(CUserSession::RunInPage(opener, openOne).toString(), u"refused"_qs);
+        // The pointer leaving a toolbar button puts the idle text back, but not over the
+        // notice while it lasts.
+        QStatusTipEvent left {QString()};
+        QApplication::sendEvent(m_user->Frame(), &left);
+        QCOMPARE(m_user->StatusText(), refusals().first());
         // Once the budget has refilled, the page may open a window again.
         QVERIFY(m_user->WaitFor(
             [&] { return CUserSession::RunInPage(opener, openOne).toString() == u"window"_qs; },
