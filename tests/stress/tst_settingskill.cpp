@@ -4,6 +4,7 @@
 #include "CSettings.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
@@ -78,9 +79,40 @@ private slots:
         qInfo("QUILLBROW_KILL_SEED=%u replays these kills", nSeed);
     }
 
+    // How long the victim takes for one round of saves on this machine and build (a
+    // sanitizer build is several times slower), so that kills land inside rounds.
+    static int RoundMs()
+    {
+        QProcess victim;
+        victim.start(QStringLiteral(SETTINGS_VICTIM), {QStringLiteral("save")});
+        if (!victim.waitForStarted())
+            return 0;
+        QElapsedTimer clock;
+        clock.start();
+        QByteArray out;
+        // From its "ready" to the end of its first round.
+        const auto waitFor = [&](const QByteArray &text) {
+            while (!out.contains(text) && victim.state() == QProcess::Running
+                   && clock.elapsed() < 30000) {
+                victim.waitForReadyRead(100);
+                out += victim.readAllStandardOutput();
+            }
+        };
+        waitFor("ready\n");
+        clock.restart();
+        waitFor("saved ");
+        const int nMs = int(clock.elapsed());
+        ::kill(pid_t(victim.processId()), SIGKILL);
+        victim.waitForFinished();
+        return nMs;
+    }
+
     void victimKilledWhileSaving()
     {
         const int nRounds = Rounds("QUILLBROW_KILL_ROUNDS", 200);
+        // Kills spread over the first round and a few rounds on.
+        const int nKillWindowMs = std::max(400, 3 * RoundMs());
+        qInfo("kills within %d ms of the start", nKillWindowMs);
         QString problem;
         QList<int> units = CheckedUnits(problem);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
@@ -93,9 +125,7 @@ private slots:
             QVERIFY(victim.waitForStarted());
             QTRY_VERIFY_WITH_TIMEOUT(victim.canReadLine(), 30000);
             QCOMPARE(victim.readLine(), QByteArray("ready\n"));
-            // A round of six synced writes takes some 150 ms here, so kills land inside
-            // the first round and a few rounds on.
-            KillAfter(victim, int(m_random.bounded(400)));
+            KillAfter(victim, int(m_random.bounded(nKillWindowMs)));
             QTRY_VERIFY_WITH_TIMEOUT(victim.state() == QProcess::NotRunning, 30000);
             QCOMPARE(victim.exitStatus(), QProcess::CrashExit);
 
