@@ -73,14 +73,15 @@ void DeleteSharedProfile()
 // apart in one turn of the event loop, which for the 1,000 frames it allows a page
 // stalled the program for 0.4 s. Each step removes some and tells how many are left.
 constexpr int kFramesPerStep = 50;
-// A page that keeps adding frames, or whose renderer never answers, goes anyway.
+// A page that keeps adding frames, or whose renderer stops answering, goes anyway.
 constexpr int kMaxFrameSteps = 40;
-constexpr int kTakeApartGraceMs = 2000;
+constexpr int kStepAnswerMs = 2000;
 
-void RemoveFramesThenRelease(const QPointer<CWebPage> &pPage, const std::function<void()> &release,
-                             int nStep = 1)
+// watchdog runs while a step waits for its answer and releases the page when none comes.
+void RemoveFramesThenRelease(const QPointer<CWebPage> &pPage, const QPointer<QTimer> &watchdog,
+                             const std::function<void()> &release, int nStep = 1)
 {
-    if (!pPage)
+    if (!pPage || !watchdog)
         return;
     if (nStep > kMaxFrameSteps) {
         qCDebug(lcMemory, "page still adding frames after %d steps: it goes with them",
@@ -95,14 +96,15 @@ void RemoveFramesThenRelease(const QPointer<CWebPage> &pPage, const std::functio
                          " for (let i = 0; i < n; ++i) all[i].remove();"
                          " return all.length - n; })()")
               .arg(kFramesPerStep);
+    watchdog->start(kStepAnswerMs);
     pPage->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                         [pPage, release, nStep](const QVariant &left) {
+                         [pPage, watchdog, release, nStep](const QVariant &left) {
                              // No answer: the page is going already, or its renderer
-                             // has gone; the grace timer has the last word.
+                             // has gone; the watchdog has the last word.
                              if (!left.isValid())
                                  return;
                              if (left.toInt() > 0) {
-                                 RemoveFramesThenRelease(pPage, release, nStep + 1);
+                                 RemoveFramesThenRelease(pPage, watchdog, release, nStep + 1);
                                  return;
                              }
                              qCDebug(lcMemory, "page taken apart in %d steps", nStep);
@@ -260,11 +262,13 @@ CWebEngine::~CWebEngine()
             // What the page freed goes back to the system, not only what its window did.
             HeapTrim::Schedule();
         };
-        QTimer::singleShot(kTakeApartGraceMs, pPage, [release] {
+        auto *watchdog = new QTimer(pPage);
+        watchdog->setSingleShot(true);
+        connect(watchdog, &QTimer::timeout, pPage, [release] {
             qCDebug(lcMemory, "page did not answer while taken apart: it goes whole");
             release();
         });
-        RemoveFramesThenRelease(pPage, release);
+        RemoveFramesThenRelease(pPage, watchdog, release);
         return;
     }
     delete m_pPage;
