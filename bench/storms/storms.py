@@ -455,9 +455,9 @@ def main():
                         help="divide every storm's size by this (default 1: full size)")
     parser.add_argument("--build-dir", default=os.path.join(bench.ROOT, "build"))
     parser.add_argument("--quillbrow", help="the Quillbrow binary (default: the build's)")
-    # The program trims its heap 1 s and 5 s after the last window or page went.
-    parser.add_argument("--settle", type=float, default=7.0,
-                        help="seconds before memory is read (default 7)")
+    # The program trims its heap 1 s, 5 s and 30 s after the last window or page went.
+    parser.add_argument("--settle", type=float, default=32.0,
+                        help="seconds before memory is read (default 32)")
     parser.add_argument("--display", help="use this X display instead of starting Xvfb")
     parser.add_argument("--out", help="folder for results.json and results.md")
     parser.add_argument("--detail", action="store_true",

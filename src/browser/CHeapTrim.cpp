@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <iterator>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -25,26 +27,21 @@ void Trim()
 #endif
 }
 
-// A single-shot timer owned by the application, made on first use.
-QTimer *TrimTimer(QPointer<QTimer> &timer, int nDelayMs)
-{
-    if (!timer) {
-        timer = new QTimer(QCoreApplication::instance());
-        timer->setSingleShot(true);
-        timer->setInterval(nDelayMs);
-        QObject::connect(timer, &QTimer::timeout, &Trim);
-    }
-    return timer;
-}
-
 } // namespace
 
 void HeapTrim::Schedule()
 {
     if (!QCoreApplication::instance())
         return;
-    static QPointer<QTimer> s_pSoon;
-    static QPointer<QTimer> s_pLate;
-    TrimTimer(s_pSoon, kDelayMs)->start();
-    TrimTimer(s_pLate, kLateDelayMs)->start();
+    static QPointer<QTimer> s_timers[std::size(kDelaysMs)];
+    for (size_t i = 0; i < std::size(kDelaysMs); ++i) {
+        QPointer<QTimer> &timer = s_timers[i];
+        if (!timer) {
+            timer = new QTimer(QCoreApplication::instance());
+            timer->setSingleShot(true);
+            timer->setInterval(kDelaysMs[i]);
+            QObject::connect(timer, &QTimer::timeout, &Trim);
+        }
+        timer->start();
+    }
 }
