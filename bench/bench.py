@@ -72,8 +72,12 @@ class PageServer:
                 self.end_headers()
                 self.wfile.write(data)
 
-        self._httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self._httpd.daemon_threads = True
+        class HTTPServer(http.server.ThreadingHTTPServer):
+            daemon_threads = True
+            # Pages that open hundreds of windows at once connect all together.
+            request_queue_size = 256
+
+        self._httpd = HTTPServer(("127.0.0.1", 0), Handler)
         threading.Thread(target=self._httpd.serve_forever, daemon=True).start()
         self.base = "http://127.0.0.1:%d" % self._httpd.server_address[1]
 
@@ -99,7 +103,9 @@ class PageServer:
             return OPENER % {"script": "window.open('%s/ad/0');" % prefix,
                              "done": "%s/loaded/popup" % prefix}
         if kind == "popups":
-            script = "for (let i = 0; i < %d; ++i) window.open('%s/ad/' + i);" % (POPUPS, prefix)
+            # The page counts the calls the engine refused outright (a null window).
+            script = ("let r = 0; for (let i = 0; i < %d; ++i) if (!window.open('%s/ad/' + i)) ++r;"
+                      " fetch('%s/refused/' + r);" % (POPUPS, prefix, prefix))
             return OPENER % {"script": script, "done": "%s/opened" % prefix}
         return "<!DOCTYPE html><title>Advertisement</title><p>Never to be seen."
 
@@ -110,6 +116,16 @@ class PageServer:
         """The moment the first request for /r<run>/<what> arrived, or None."""
         times = self._seen.get("/r%d/%s" % (run, what))
         return times[0] if times else None
+
+    def number(self, run, what):
+        """n of the first request for /r<run>/<what>/<n> that arrived, or None."""
+        pattern = re.compile(r"/r%d/%s/(\d+)" % (run, re.escape(what)))
+        with self._cond:
+            for path in self._seen:
+                m = pattern.fullmatch(path)
+                if m:
+                    return int(m.group(1))
+        return None
 
     def count(self, run, prefix):
         """How many requests under /r<run>/<prefix> arrived."""
@@ -433,12 +449,14 @@ def figure_popups(session, program):
             raise BenchError("the pop-up loop of run %d did not finish" % run.id)
         begin = session.server.first(run.id, "popups")
         # A page gets windows for only the first few of a burst (CPopupBudget); the
-        # rest are refused before any window is made, and logged as a count.
+        # program refuses the next before any window is made and logs them as a count,
+        # and the engine refuses the rest itself, which the page counts.
         deadline = time.monotonic() + LOAD_TIMEOUT
         while True:
             gone = run.log_lines(r"refused pop-up destroyed at ([\d.]+)")
             flood = run.log_lines(r"pop-up flood: (\d+) refused at ([\d.]+)")
-            handled = len(gone) + sum(int(n) for n, _ in flood)
+            by_engine = session.server.number(run.id, "refused") or 0
+            handled = len(gone) + sum(int(n) for n, _ in flood) + by_engine
             if handled >= POPUPS or time.monotonic() > deadline or not run.alive():
                 break
             time.sleep(0.02)

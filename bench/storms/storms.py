@@ -15,7 +15,6 @@ bench/storms/README.md for how to run it.
 
 import argparse
 import datetime
-import http.server
 import json
 import os
 import re
@@ -172,41 +171,14 @@ setInterval(() => { for (let i = 0; i < 50; ++i) window.close(); }, 1);
 """
 
 
-class StormServer:
+class StormServer(bench.PageServer):
     """The pages on 127.0.0.1 and what they reported, per run (/r<run>/...)."""
 
     def __init__(self, sizes):
         self.sizes = sizes
-        self._seen = {}  # path -> list of monotonic times
-        self._cond = threading.Condition()
         self._go = set()  # runs whose launcher may open its storm
         self._storm = {}  # run -> storm name
-        server = self
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def log_message(self, *args):
-                pass
-
-            def do_GET(self):
-                server._record(self.path)
-                body = server._answer(self.path)
-                data = (body or "").encode()
-                self.send_response(200 if body is not None else 204)
-                if body is not None:
-                    self.send_header("Content-Type", "text/html; charset=utf-8")
-                self.send_header("Content-Length", str(len(data)))
-                self.send_header("Cache-Control", "no-store")
-                self.end_headers()
-                self.wfile.write(data)
-
-        self._httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self._httpd.daemon_threads = True
-        self._httpd.request_queue_size = 256
-        self.base = "http://127.0.0.1:%d" % self._httpd.server_address[1]
-        threading.Thread(target=self._httpd.serve_forever, daemon=True).start()
-
-    def close(self):
-        self._httpd.shutdown()
+        super().__init__()
 
     def add_run(self, run, storm):
         self._storm[run] = storm
@@ -216,12 +188,7 @@ class StormServer:
             self._go.add(run)
             self._cond.notify_all()
 
-    def _record(self, path):
-        with self._cond:
-            self._seen.setdefault(path, []).append(time.monotonic())
-            self._cond.notify_all()
-
-    def _answer(self, path):
+    def _body(self, path):
         m = re.fullmatch(r"/r(\d+)/([\w-]+)(?:/.*)?", path)
         if not m:
             return None
