@@ -137,14 +137,19 @@ private slots:
         QStatusTipEvent left {QString()};
         QApplication::sendEvent(m_user->Frame(), &left);
         QCOMPARE(m_user->StatusText(), refusals().first());
-        // Once the budget has refilled, the page may open a window again.
+        // Once the budget has refilled, the page may open a window again. (Asked until a
+        // new tab shows: a call at the very edge of the span may still be refused.)
+        const auto children = [&] {
+            return m_user->Tabs().filter(QRegularExpression(u"^Child"_qs)).size();
+        };
         QVERIFY(m_user->WaitFor(
-            [&] { return CUserSession::RunInPage(opener, openOne).toString() == u"window"_qs; },
+            [&] {
+                if (children() > CPopupBudget::kMaxWindows)
+                    return true;
+                CUserSession::RunInPage(opener, openOne);
+                return false;
+            },
             3 * CPopupBudget::kSpanMs));
-        QVERIFY(m_user->WaitFor([&] {
-            return m_user->Tabs().filter(QRegularExpression(u"^Child"_qs)).size()
-                == CPopupBudget::kMaxWindows + 1;
-        }));
     }
 
     void closeLoopsCloseOnlyTheirOwnWindows()
@@ -153,11 +158,12 @@ private slots:
         QVERIFY(Open(u"/closers"_qs));
         // Hidden windows count too: none of the three is left, shown or not.
         QMdiArea *area = m_user->Frame()->MdiArea();
+        // (A window leaves the MDI area a moment before its tab leaves the bar.)
         QVERIFY(m_user->WaitFor([&] {
             return m_server.RequestCount(u"/closer"_qs) == nBefore + 3
-                && area->subWindowList().size() == 1;
+                && area->subWindowList().size() == 1
+                && m_user->Tabs() == QStringList {u"Opener"_qs};
         }));
-        QCOMPARE(m_user->Tabs(), QStringList {u"Opener"_qs});
         QCOMPARE(m_user->ActiveWindow()->GetLocationURL(), Url(u"/closers"_qs));
     }
 
