@@ -1,13 +1,16 @@
 #include "CChildFrame.h"
 
+#include "CMenuTable.h"
 #include "CQuillbrowDoc.h"
 #include "CQuillbrowView.h"
+#include "CStringIds.h"
 #include "IBrowserHost.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QMdiArea>
+#include <QMenu>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
@@ -22,6 +25,16 @@ CChildFrame::CChildFrame(IBrowserHost *pHost, CQuillbrowDoc *pDoc, CQuillbrowVie
     pDoc->SetFrame(this);
     setWindowIcon(
         QIcon::fromTheme(QStringLiteral("text-html"), style()->standardIcon(QStyle::SP_FileIcon)));
+    // The window menu's Close answers to Ctrl+W as well as Ctrl+F4 here, which made the
+    // frame's own Ctrl+W (File > Close) ambiguous, and Qt then ran neither. Ctrl+F4 stays
+    // the window's own.
+    if (QMenu *menu = systemMenu()) {
+        for (QAction *action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(CommandKeys(ID_FILE_CLOSE)) > 0)
+                action->setShortcuts(keys);
+        }
+    }
 }
 
 CChildFrame::~CChildFrame() = default;

@@ -105,6 +105,21 @@ private slots:
         QTRY_COMPARE(m_user->ActiveWindow()->GetLocationURL(), u"about:blank"_qs);
     }
 
+    void closeByKeyClosesTheActiveWindow()
+    {
+        // Ctrl+W from the page itself, as a user closes what they are reading.
+        m_user->PressKey(Qt::Key_N, Qt::ControlModifier);
+        QTRY_COMPARE(m_user->Windows().size(), 2);
+        m_user->ActiveWindow()->Engine()->Widget()->setFocus();
+        m_user->PressKey(Qt::Key_W, Qt::ControlModifier);
+        QTRY_COMPARE(m_user->Windows().size(), 1);
+        QCOMPARE(m_user->Tabs(), QStringList {u"Page one"_qs});
+        // The window's own Ctrl+F4 closes it too.
+        m_user->ActiveWindow()->Engine()->Widget()->setFocus();
+        m_user->PressKey(Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(m_user->Windows().isEmpty());
+    }
+
     void stopAllStopsEveryLoadingWindow()
     {
         m_user->TypeAddress(Url(u"/slow1"_qs));
