@@ -23,7 +23,6 @@ import sys
 import tempfile
 import threading
 import time
-import shutil
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.dirname(HERE))
@@ -291,13 +290,8 @@ class Session:
         self.samples = {}
         self.failures = []
 
-    def close(self):
-        self.server.close()
-        if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait()
-        if not self.keep:
-            shutil.rmtree(self.work_dir, ignore_errors=True)
+    # The same server, X server and folders to end as the benchmark's session.
+    close = bench.Session.close
 
 
 def settled_pss(run, settle):

@@ -4,6 +4,7 @@
 #include "CAddressCombo.h"
 #include "CAnimation.h"
 #include "CChildFrame.h"
+#include "CConfirmDlg.h"
 #include "CMainFrame.h"
 #include "CMainReBar.h"
 #include "CMainToolBar.h"
@@ -329,6 +330,21 @@ void CUserSession::HoverPage(CQuillbrowView *view, const QPoint &pos)
     if (!page)
         page = view->Engine()->Widget();
     QTest::mouseMove(page, pos);
+}
+
+std::unique_ptr<CUserSession> CUserSession::StartAt(const QString &address)
+{
+    auto user = std::make_unique<CUserSession>();
+    if (!user->Start({address}) || !user->WaitForPage(address))
+        return nullptr;
+    return user;
+}
+
+bool CUserSession::NoAnswersLeft()
+{
+    const bool bNone = !CConfirmDlg::HasPendingAnswers();
+    CConfirmDlg::ClearNextAnswers();
+    return bNone;
 }
 
 QVariant CUserSession::RunInPage(CQuillbrowView *view, const QString &script)

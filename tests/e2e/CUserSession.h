@@ -48,6 +48,10 @@ public:
     // name) and waits until its frame is shown and active. False when start-up
     // ended the program (the caller then checks why).
     bool Start(const QStringList &args = {});
+    // A session started at address, once its page has loaded; null when it did not.
+    static std::unique_ptr<CUserSession> StartAt(const QString &address);
+    // True when every question answered in advance was asked; forgets the rest.
+    static bool NoAnswersLeft();
     // The program has ended: the frame closed and the exit code collected.
     bool IsRunning() const;
     // Waits for the frame to go after the user closed it, then finishes the exit as

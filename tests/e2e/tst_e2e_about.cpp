@@ -41,9 +41,8 @@ private slots:
     void init()
     {
         m_desktop.Reset();
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({m_server.Url(u"/one"_qs).toString()}));
-        QVERIFY(m_user->WaitForPage(m_server.Url(u"/one"_qs).toString()));
+        m_user = CUserSession::StartAt(m_server.Url(u"/one"_qs).toString());
+        QVERIFY(m_user);
     }
 
     void cleanup()

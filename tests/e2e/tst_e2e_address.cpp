@@ -37,17 +37,15 @@ private slots:
 
     void init()
     {
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/one"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/one"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()
     {
         m_server.Release();
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
+        QVERIFY(CUserSession::NoAnswersLeft());
     }
 
     void altDFromThePageSelectsTheAddress()

@@ -80,9 +80,8 @@ private slots:
     {
         // Every case is a first start: no answer a case stored reaches the next.
         QVERIFY(QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/Tarvo"_qs).removeRecursively());
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/one"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/one"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()

@@ -101,18 +101,16 @@ private slots:
     void init()
     {
         m_opened.clear();
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/start"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/start"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/start"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()
     {
         m_server.Release();
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
+        QVERIFY(CUserSession::NoAnswersLeft());
         QVERIFY(!CFileDialog::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
         CFileDialog::ClearNextAnswers();
     }
 

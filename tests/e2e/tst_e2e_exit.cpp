@@ -38,11 +38,7 @@ private slots:
         m_server.RoutePage(u"/loaded-seen"_qs, QString());
     }
 
-    void cleanup()
-    {
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
-    }
+    void cleanup() { QVERIFY(CUserSession::NoAnswersLeft()); }
 
     void exitAnsweredNoKeepsEverythingThenYesSaves()
     {

@@ -45,19 +45,17 @@ private slots:
     void init()
     {
         QVERIFY(QDir(m_root).removeRecursively());
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/one"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/one"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()
     {
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
+        QVERIFY(CUserSession::NoAnswersLeft());
         QVERIFY(!CAddFavoriteDlg::HasPendingAnswers());
         QVERIFY(!COrganizeFavoritesDlg::HasPendingSessions());
         QVERIFY(!CFileDialog::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
         CAddFavoriteDlg::ClearNextAnswers();
         COrganizeFavoritesDlg::ClearNextSessions();
         CFileDialog::ClearNextAnswers();

@@ -68,10 +68,9 @@ private slots:
     void cleanup()
     {
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
+        QVERIFY(CUserSession::NoAnswersLeft());
         QVERIFY(!CAutoCloseDlg::HasPendingScripts());
         QVERIFY(!COptionsSheet::HasPendingScripts());
-        CConfirmDlg::ClearNextAnswers();
         CAutoCloseDlg::ClearNextScripts();
         COptionsSheet::ClearNextScripts();
     }

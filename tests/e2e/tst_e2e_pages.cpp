@@ -109,20 +109,18 @@ private slots:
     {
         CUserSession::WriteStoredSettings({{u"Settings/AutoClose/url1"_qs, Url(u"/listed"_qs)}});
         CWebPage::ForgetSignIns();
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/start"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/start"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/start"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()
     {
         m_user.reset();
         m_server.Release();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
+        QVERIFY(CUserSession::NoAnswersLeft());
         QVERIFY(!CSignInDlg::HasPendingAnswers());
         QVERIFY(!CPromptDlg::HasPendingAnswers());
         QVERIFY(!CFileDialog::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
         CSignInDlg::ClearNextAnswers();
         CPromptDlg::ClearNextAnswers();
         CFileDialog::ClearNextAnswers();

@@ -44,9 +44,8 @@ class TestE2EReBar : public QObject
 
     void StartAt(const QString &path)
     {
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(path)}));
-        QVERIFY(m_user->WaitForPage(Url(path)));
+        m_user = CUserSession::StartAt(Url(path));
+        QVERIFY(m_user);
     }
 
     // Where each bar is on screen, by band id.
@@ -70,8 +69,7 @@ private slots:
     {
         QApplication::setPalette(m_palette);
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
+        QVERIFY(CUserSession::NoAnswersLeft());
     }
 
     void arrangedBarsComeBackAtNextStart()

@@ -89,16 +89,14 @@ private slots:
     void init()
     {
         CUserSession::WriteStoredSettings({});
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/start"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/start"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/start"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()
     {
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
+        QVERIFY(CUserSession::NoAnswersLeft());
     }
 
     void killedRendererLeavesTheWindowWithReload()

@@ -75,8 +75,7 @@ private slots:
     void cleanup()
     {
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
+        QVERIFY(CUserSession::NoAnswersLeft());
     }
 
     void yesReopensTheWindowsWithTheirPages()

@@ -70,16 +70,14 @@ private slots:
     {
         CUserSession::WriteStoredSettings({});
         CWebPage::ForgetPermissions();
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/start"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/start"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/start"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()
     {
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
+        QVERIFY(CUserSession::NoAnswersLeft());
     }
 
     void badCertificateIsRefusedAndTheUserGoesBack()

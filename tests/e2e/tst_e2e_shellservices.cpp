@@ -144,9 +144,8 @@ private slots:
         m_desktop.Reset();
         // Each test is a run of its own: no link scheme answered yet.
         CExternalLinks::Instance().Forget();
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/one"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/one"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/one"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()

@@ -85,17 +85,15 @@ private slots:
     void init()
     {
         CUserSession::WriteStoredSettings({{u"Settings/ConfirmUserClose"_qs, 0}});
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/start"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/start"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/start"_qs));
+        QVERIFY(m_user);
     }
 
     void cleanup()
     {
         m_server.Release();
         m_user.reset();
-        QVERIFY(!CConfirmDlg::HasPendingAnswers());
-        CConfirmDlg::ClearNextAnswers();
+        QVERIFY(CUserSession::NoAnswersLeft());
     }
 
     void popupFloodGetsOnlyItsShareOfWindows()
@@ -171,9 +169,8 @@ private slots:
     {
         m_user.reset();
         CUserSession::WriteStoredSettings({{u"Settings/ConfirmUserClose"_qs, 1}});
-        m_user = std::make_unique<CUserSession>();
-        QVERIFY(m_user->Start({Url(u"/start"_qs)}));
-        QVERIFY(m_user->WaitForPage(Url(u"/start"_qs)));
+        m_user = CUserSession::StartAt(Url(u"/start"_qs));
+        QVERIFY(m_user);
 
         // Three pop-ups ask, each once however often they call; the second is told No.
         // (A window told Yes may go before its page's next request leaves, so the pages'
